@@ -1,0 +1,108 @@
+// The stub frame shared by every call whose members are single integers or
+// texts: pack the inputs, call the transport once, check and store outputs.
+#ifndef OMBIX_CLIENT_SCALAR_FRAME_H
+#define OMBIX_CLIENT_SCALAR_FRAME_H
+
+#include <jansson.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "integers.h"
+#include "ombix_transport.h"
+#include "ombix_types.h"
+#include "wire.h"
+
+namespace ombix::client {
+
+// A non-const pointer argument is an output; everything else is an input.
+template <typename A>
+inline constexpr bool is_output = std::is_pointer_v<A> && !std::is_const_v<std::remove_pointer_t<A>>;
+
+inline bool outputs_travel(std::int32_t code) {
+    return code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID;
+}
+
+template <typename A>
+json_t *input_value(A value) {
+    if constexpr (std::is_same_v<A, const char *>) {
+        // A null text cannot become a JSON string: its named value goes
+        // missing and the server answers for the wrong length.
+        return value != nullptr ? json_string(value) : nullptr;
+    } else {
+        return integer_value(value);
+    }
+}
+
+template <typename A>
+void append_input(json_t *list, const char *name, A value) {
+    if constexpr (!is_output<A>) append_named(list, name, input_value(value));
+}
+
+// Checks output k and stores it; a mismatch stores 0. A null output pointer
+// is skipped, so it can neither be written nor fail the call.
+template <typename A>
+bool store_output(const json_t *outs, std::size_t k, const char *name, A target) {
+    if constexpr (is_output<A>) {
+        if (target == nullptr) return true;
+        using T = std::remove_pointer_t<A>;
+        json_t *value = named_at(outs, k, name, JSON_INTEGER);
+        *target = value != nullptr ? low_bits<T>(value) : T{};
+        return value != nullptr;
+    } else {
+        return true;
+    }
+}
+
+// The transport call and the code rules common to every stub. Returns the
+// output list when the code is 0 or 16 and the list has `outputs` elements;
+// otherwise null, with `code` holding what the stub returns.
+inline json_t *transport_call(std::int32_t handle, const char *call, json_t *params, std::size_t outputs,
+                              std::int32_t &code) {
+    // Preset, so a transport that forgets to store a code yields a mismatch
+    // rather than stack garbage.
+    code = OMBIX_RC_VALUE_MISMATCH;
+    json_t *outs = OmbixExecuteRemoteCall(handle, call, &code, params);
+    if (!outputs_travel(code)) return nullptr;  // not ours to read or release
+    if (element_count(outs) != outputs) {
+        json_decref(outs);
+        code = OMBIX_RC_VALUE_MISMATCH;
+        return nullptr;
+    }
+    return outs;
+}
+
+template <typename... A, std::size_t... I>
+std::int32_t call_scalar_in_order(std::int32_t handle, const char *call, const char *const *names,
+                                  std::index_sequence<I...>, A... args) {
+    constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
+    constexpr std::size_t outputs = sizeof...(A) - inputs;
+
+    json_t *params = nullptr;
+    if constexpr (inputs > 0) {
+        params = json_array();
+        (append_input(params, names[I], args), ...);
+    }
+
+    std::int32_t code;
+    json_t *outs = transport_call(handle, call, params, outputs, code);
+    if (outs == nullptr && (!outputs_travel(code) || outputs > 0)) return code;
+
+    // Inputs come first, so output I sits at position I - inputs. Every output
+    // is checked and stored, even after one failed.
+    bool matched = true;
+    ((matched = store_output(outs, I - inputs, names[I], args) && matched), ...);
+    json_decref(outs);
+    return matched ? code : OMBIX_RC_VALUE_MISMATCH;
+}
+
+template <typename... A>
+std::int32_t call_scalar(std::int32_t handle, const char *call, const char *const *names, A... args) {
+    return call_scalar_in_order(handle, call, names, std::index_sequence_for<A...>{}, args...);
+}
+
+}  // namespace ombix::client
+
+#endif

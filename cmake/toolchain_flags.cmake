@@ -1,0 +1,25 @@
+# Warnings are errors everywhere; word size and sanitizers apply to every target.
+add_compile_options(-Wall -Wextra -Werror -Wshadow -Wformat=2 -Wundef)
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast>)
+
+if(OMBIX_M32)
+  add_compile_options(-m32)
+  add_link_options(-m32)
+  # Debian's i386 jansson lives in the multiarch directory.
+  set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
+  list(PREPEND CMAKE_PREFIX_PATH /usr/lib/i386-linux-gnu)
+  set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)
+endif()
+
+if(OMBIX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(JANSSON REQUIRED IMPORTED_TARGET jansson)
+
+# The API modules carry no exceptions and no run-time type information: every
+# outcome is a return code, and allocation failures are handled where they occur.
+# What a shared module exports is set by its linker version script (exports.map).
+set(OMBIX_MODULE_CXX_FLAGS -fno-exceptions -fno-rtti -fvisibility-inlines-hidden)

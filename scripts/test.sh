@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the native build,
+# the 32-bit build, the sanitizer build, the Windows cross build under wine
+# and short fuzzing runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/install-deps.sh
+
+# build DIR [cmake options...]: configure, build and run the whole suite.
+build_and_test() {
+  local dir=$1; shift
+  echo "=== $dir"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+  cmake --build "$dir" -j "$(nproc)"
+  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600
+}
+
+windows_options=()
+if [ -f scripts/build-windows.sh ]; then
+  bash scripts/build-windows.sh "$root/build-windows"
+  windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$root/build-windows/bootdisk/vxbootdisk.exe")
+fi
+
+build_and_test build-native "${windows_options[@]}"
+build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
+build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
+
+if [ -f scripts/fuzz.sh ]; then
+  bash scripts/fuzz.sh "$root/build-fuzz"
+fi
+echo "=== all builds passed"

@@ -1,0 +1,94 @@
+// The wrapper frame shared by every call whose members are single integers or
+// texts: length check, per-position parameter check, local call, outputs.
+//
+// The frame learns each member's C type from the local API function itself;
+// the table row supplies the wire names and is checked against that function
+// at compile time (see SCALAR in scalar_calls.def).
+#ifndef OMBIX_SERVER_SCALAR_FRAME_H
+#define OMBIX_SERVER_SCALAR_FRAME_H
+
+#include <jansson.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "integers.h"
+#include "ombix_types.h"
+#include "wire.h"
+
+namespace ombix::server {
+
+// A non-const pointer argument is an output; everything else is an input.
+template <typename A>
+inline constexpr bool is_output = std::is_pointer_v<A> && !std::is_const_v<std::remove_pointer_t<A>>;
+
+// The wrapper's own storage for one argument: the value of an input, the
+// variable an output pointer points to.
+template <typename A>
+using slot_t = std::conditional_t<is_output<A>, std::remove_pointer_t<A>, A>;
+
+inline bool outputs_travel(std::int32_t code) {
+    return code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID;
+}
+
+// Reads parameter k into `slot`; false on a mismatch. A text stays a pointer
+// into the caller's parameter list.
+template <typename A>
+bool read_parameter(const json_t *params, std::size_t k, const char *name, slot_t<A> &slot) {
+    if constexpr (is_output<A>) {
+        return true;
+    } else if constexpr (std::is_same_v<A, const char *>) {
+        json_t *value = named_at(params, k, name, JSON_STRING);
+        slot = json_string_value(value);
+        return value != nullptr;
+    } else {
+        json_t *value = named_at(params, k, name, JSON_INTEGER);
+        slot = value != nullptr ? low_bits<A>(value) : A{};
+        return value != nullptr;
+    }
+}
+
+template <typename A>
+auto argument(slot_t<A> &slot) {
+    if constexpr (is_output<A>) {
+        return &slot;
+    } else {
+        return slot;
+    }
+}
+
+template <typename A>
+void append_output(json_t *outs, const char *name, const slot_t<A> &slot) {
+    if constexpr (is_output<A>) append_named(outs, name, integer_value(slot));
+}
+
+template <typename... A, std::size_t... I>
+json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const char *const *names,
+                              const json_t *params, std::index_sequence<I...>) {
+    constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
+    if (json_t *error = count_error(params, inputs)) return error;
+
+    // Output variables start at zero, so an output the API leaves unset
+    // travels as 0 rather than as stack garbage.
+    std::tuple<slot_t<A>...> slots{};
+    bool matched = true;
+    // Every position is checked, even after an earlier one failed.
+    ((matched = read_parameter<A>(params, I, names[I], std::get<I>(slots)) && matched), ...);
+
+    std::int32_t code = matched ? api(0, argument<A>(std::get<I>(slots))...) : OMBIX_RC_VALUE_MISMATCH;
+    json_t *outs = json_array();
+    if (outputs_travel(code)) (append_output<A>(outs, names[I], std::get<I>(slots)), ...);
+    return result_object(code, outs);
+}
+
+template <typename... A>
+json_t *serve_scalar(std::int32_t (*api)(std::int32_t, A...), const char *const *names, const json_t *params) {
+    return serve_scalar_in_order(api, names, params, std::index_sequence_for<A...>{});
+}
+
+}  // namespace ombix::server
+
+#endif
