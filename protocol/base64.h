@@ -1,0 +1,26 @@
+// The byte-buffer encoding of the wire: standard base64 with optional "=".
+#ifndef OMBIX_PROTOCOL_BASE64_H
+#define OMBIX_PROTOCOL_BASE64_H
+
+#include <jansson.h>
+
+#include <cstdint>
+
+namespace ombix {
+
+// The base64 text of `count` bytes as a new JSON string (one reference), or
+// JSON null when `bytes` is null, `count` is 0 or less, or the text cannot be
+// built.
+json_t *encodeBase64(const std::uint8_t *bytes, std::int32_t count);
+
+// Decodes `text` into `destination`, which holds `capacity` bytes. The first
+// byte is cleared first (when capacity is at least 1); decoding stops with
+// success at NUL or the first "="; it fails at once on a byte outside the
+// alphabet, and on a group of up to 4 characters whose bytes would pass the
+// capacity, storing nothing of that group. Bytes already stored stay, bytes
+// behind them are untouched.
+bool decodeBase64(const char *text, std::uint8_t *destination, std::uint32_t capacity);
+
+}  // namespace ombix
+
+#endif
