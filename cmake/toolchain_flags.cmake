@@ -16,10 +16,15 @@ if(OMBIX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(JANSSON REQUIRED IMPORTED_TARGET jansson)
+if(NOT OMBIX_BOOTDISK_ONLY)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(JANSSON REQUIRED IMPORTED_TARGET jansson)
+endif()
 
 # The API modules carry no exceptions and no run-time type information: every
 # outcome is a return code, and allocation failures are handled where they occur.
 # What a shared module exports is set by its linker version script (exports.map).
 set(OMBIX_MODULE_CXX_FLAGS -fno-exceptions -fno-rtti -fvisibility-inlines-hidden)
+
+# pkg-config files find their prefix relative to their own location.
+file(RELATIVE_PATH PC_RELATIVE_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -11,6 +12,9 @@ struct SimState {
     Board board = initial_board();
     std::vector<CallRecord> calls;
     std::map<std::string, std::int32_t> forced;
+    bool log = true;
+    bool fill = false;
+    std::uint8_t fill_byte = 0;
 };
 
 SimState &state() {
@@ -25,6 +29,8 @@ std::mutex &board_mutex() {
     return mutex;
 }
 
+bool call_log_on() { return state().log; }
+
 void note_call(CallRecord record) {
     // Keep the log bounded: long runs (servers, load tests) make many calls.
     auto &calls = state().calls;
@@ -32,11 +38,14 @@ void note_call(CallRecord record) {
     calls.push_back(std::move(record));
 }
 
-std::int32_t outcome(const char *name, std::int32_t code) {
-    const auto &forced = state().forced;
-    if (forced.empty()) return code;
-    auto it = forced.find(name);
-    return it != forced.end() ? it->second : code;
+std::int32_t outcome(const char *name, std::int32_t code, const OutputSlot *outputs, std::size_t count) {
+    const SimState &s = state();
+    if (s.fill) {
+        for (std::size_t i = 0; i < count; ++i) std::memset(outputs[i].address, s.fill_byte, outputs[i].size);
+    }
+    if (s.forced.empty()) return code;
+    auto it = s.forced.find(name);
+    return it != s.forced.end() ? it->second : code;
 }
 
 Argument bytes_argument(const std::uint8_t *data, std::int64_t length) {
@@ -49,6 +58,7 @@ Argument bytes_argument(const std::uint8_t *data, std::int64_t length) {
 }
 
 void SimCall::add(Argument argument) {
+    if (!state().log || state().calls.empty()) return;
     state().calls.back().arguments.push_back(std::move(argument));
 }
 
@@ -60,6 +70,17 @@ void reset() {
 void force_code(const std::string &name, std::int32_t code) {
     std::lock_guard<std::mutex> lock(board_mutex());
     state().forced[name] = code;
+}
+
+void set_call_log(bool on) {
+    std::lock_guard<std::mutex> lock(board_mutex());
+    state().log = on;
+}
+
+void fill_outputs(std::uint8_t byte) {
+    std::lock_guard<std::mutex> lock(board_mutex());
+    state().fill = true;
+    state().fill_byte = byte;
 }
 
 std::vector<CallRecord> calls() {

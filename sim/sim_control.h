@@ -39,6 +39,15 @@ void reset();
 // Every later call of `name` still does its work but returns `code`.
 void force_code(const std::string &name, std::int32_t code);
 
+// Turns the call log on (the default) or off; benchmarks and long-running
+// servers turn it off.
+void set_call_log(bool on);
+
+// Every later call fills each integer output with `byte` in every byte before
+// it returns (0xFF: all ones, -1 or the largest unsigned value), so a test can
+// see at which width an output travels.
+void fill_outputs(std::uint8_t byte);
+
 // The calls since the last reset, oldest first.
 std::vector<CallRecord> calls();
 // The last call of `name`; a record with an empty name if there was none.

@@ -1,0 +1,323 @@
+; Boot sector loader of a FAT12 or FAT16 drive prepared by vxbootdisk.
+;
+; A PC BIOS loads the sector to 0000:7C00 and enters it at offset 0 with the
+; boot drive in DL. The loader finds "BOOTROM SYS" in the root directory,
+; reads it as one contiguous run of sectors from its first cluster on to
+; 0800:0000 and jumps there. The file allocation table is never read.
+;
+; Assembled with `nasm -f bin` into the 512-byte BootLoaderTemplate. The tool
+; copies 0x000-0x002 and 0x03E-0x1FD of it into the drive's own boot sector;
+; every other byte of the template is zero, and the drive keeps its BPB and
+; its signature.
+;
+; Memory map (all data addressing uses segment 0; the sector must run at
+; 0000:7C00):
+;   0000:7B00  4   current sector, 32-bit, counted from the start of the disk:
+;                  the next root directory sector to search, then the next
+;                  sector of the boot file to load
+;   0000:7B04  2   sectors of the boot file still to read
+;   0000:7BFE      initial stack pointer, SS = 0; the stack grows down
+;   0000:7C00  512 this sector; BPB fields are read in place
+;   0000:7C18  2   sectors per track, replaced by the BIOS value
+;   0000:7C1A  2   number of heads, replaced by the BIOS value
+;   0000:7C24  1   drive number, replaced by DL at entry
+;   0000:7C36  2   directory entry size, 32 or 64 (over the file system text)
+;   0000:7D7E  4   far pointer of the final jump, 0800:0000 (sector 0x17E)
+;   0000:7E00      one root directory sector
+;   0800:0000      the boot file; each sector goes bytes-per-sector higher
+;
+; Byte budget of the sector:
+;   0x000   3  short jump to 0x03E and a no-operation
+;   0x003  59  BPB, kept from the drive (zero in the template)
+;   0x03E 418  code; the code must end before 0x1E0
+;   0x1E0   1  message switch byte: non-zero silences every text
+;   0x1E1      "V1.6", "!Rd", "!BOOTROM SYS", "+" (each zero-terminated)
+;   0x1F9   5  "VXEXT", compared with the OEM name
+;   0x1FE   2  zero here; the built sector keeps the drive's signature
+; Every text sits behind `times` padding, so the assembler itself refuses
+; code that grows into the texts, and a text that moves out of place.
+;
+; The code needs a 386 or later (32-bit operands in real mode, pusha, movzx).
+
+bits 16
+cpu 386
+org 0x7C00
+%ifdef LOADER_MAP
+[map symbols LOADER_MAP]
+%endif
+
+; BPB fields, addressed from BP = 0x7C00 to keep the code short.
+BytesPerSector    equ 0x0B
+SectorsPerCluster equ 0x0D
+ReservedSectors   equ 0x0E
+NumberOfFats      equ 0x10
+RootEntries       equ 0x11
+SectorsPerFat     equ 0x16
+SectorsPerTrack   equ 0x18
+NumberOfHeads     equ 0x1A
+HiddenSectors     equ 0x1C
+DriveNumber       equ 0x24
+EntrySize         equ 0x36
+OemName           equ 0x03
+
+SectorBase        equ 0x7C00
+CurrentSector     equ 0x7B00
+SectorsLeft       equ 0x7B04
+DirectoryBuffer   equ 0x7E00
+LoadSegment       equ 0x0800
+StackTop          equ 0x7BFE
+FarPointerOffset  equ 0x17E
+
+    jmp short Start
+    nop
+    times 0x03E-($-$$) db 0
+
+Start:
+    cli
+    mov [SectorBase + DriveNumber], dl
+    mov ah, 0x08
+    int 0x13
+    jc .keepBpbGeometry
+    and cx, 0x3F
+    mov [SectorBase + SectorsPerTrack], cx
+    ; A 16-bit sum, so that a BIOS reporting 256 heads (DH = 255) gives 256
+    ; and not a head count of 0 that would divide by zero.
+    movzx dx, dh
+    inc dx
+    mov [SectorBase + NumberOfHeads], dx
+.keepBpbGeometry:
+    cli
+    mov ax, cs
+    mov ds, ax
+    mov es, ax
+    mov ss, ax
+    cld
+    mov sp, StackTop
+    sti
+    mov bp, SectorBase
+
+    mov si, TextStart
+    call PrintText
+
+    ; Root directory start = reserved + hidden + FATs * sectors per FAT.
+    movzx ax, byte [bp + NumberOfFats]
+    mul word [bp + SectorsPerFat]
+    add ax, [bp + ReservedSectors]
+    adc dx, 0
+    add ax, [bp + HiddenSectors]
+    adc dx, [bp + HiddenSectors + 2]
+    mov [CurrentSector], ax
+    mov [CurrentSector + 2], dx
+
+    lea si, [bp + OemName]
+    mov di, TextExtended
+    mov cx, 5
+    repe cmpsb
+    mov ax, 32
+    jne .entrySizeKnown
+    shl ax, 1
+.entrySizeKnown:
+    mov [bp + EntrySize], ax
+
+    ; Root directory sectors, rounded up. The product stays 32-bit, so that a
+    ; root directory of 64 KiB or more is still counted right.
+    mul word [bp + RootEntries]
+    mov cx, [bp + BytesPerSector]
+    dec cx
+    add ax, cx
+    adc dx, 0
+    inc cx
+    div cx
+    xchg ax, di                 ; DI = root directory sectors not yet read
+
+SearchSector:
+    dec di
+    js FileMissing
+    mov bx, DirectoryBuffer
+    call ReadSector
+    jc ReadFailed
+.compareEntry:
+    pusha
+    mov si, TextFileName
+    mov di, bx
+    mov cx, 11
+    repe cmpsb
+    popa
+    je FileFound
+    add bx, [bp + EntrySize]
+    lea ax, [bx - DirectoryBuffer]
+    cmp ax, [bp + BytesPerSector]
+    jb .compareEntry
+    jmp SearchSector
+
+ReadFailed:
+    mov si, TextReadError
+    jmp StopWithText
+FileMissing:
+    mov si, TextNotFound
+StopWithText:
+    call PrintText
+Stop:
+    jmp Stop
+
+FileFound:
+    ; Cluster and size are the last 6 bytes of a 32- or 64-byte entry.
+    add bx, [bp + EntrySize]
+    mov ax, [bx - 4]
+    mov dx, [bx - 2]
+    div word [bp + BytesPerSector]
+    inc ax
+    mov [SectorsLeft], ax
+    ; The data area follows the directory sectors not yet read (DI), and
+    ; cluster 2 is its first.
+    mov ax, [bx - 6]
+    dec ax
+    dec ax
+    movzx cx, byte [bp + SectorsPerCluster]
+    mul cx
+    add ax, di
+    adc dx, 0
+    add [CurrentSector], ax
+    adc [CurrentSector + 2], dx
+
+    push LoadSegment
+    pop es
+    xor bx, bx
+LoadSector:
+    call ReadSector
+    jc ReadFailed
+    mov si, TextProgress
+    call PrintText
+    dec word [SectorsLeft]
+    jz LoadDone
+    ; One whole sector higher, also for sectors longer than 512 bytes.
+    mov ax, [bp + BytesPerSector]
+    shr ax, 4
+    mov dx, es
+    add ax, dx
+    mov es, ax
+    jmp LoadSector
+
+; The part of ReadSector for sectors beyond CHS reach. It stands here so that
+; the far pointer of the final jump keeps its place at sector offset 0x17E.
+ExtendedRead:
+    mov si, sp                  ; the registers saved on entry
+    mov ah, 0x41
+    mov bx, 0x55AA
+    mov dl, [bp + DriveNumber]
+    int 0x13
+    jc ReadReturn
+    cmp bx, 0xAA55
+    jne ExtendedMissing
+    shr cx, 1                   ; bit 0: the extended read is offered
+    jnc ExtendedMissing
+    ; Disk address packet: size 16, one sector, ES:BX, 64-bit sector number.
+    push dword 0
+    push dword [CurrentSector]
+    push es
+    push word [si + 8]
+    push byte 1
+    push byte 16
+    mov si, sp
+    mov ah, 0x42
+    mov dl, [bp + DriveNumber]
+    int 0x13
+    lea sp, [si + 16]           ; keeps the carry of the read
+    jmp ReadChecked
+ExtendedMissing:
+    stc
+ReadReturn:
+    popa
+    ret
+
+
+LoadDone:
+    test byte [bp + DriveNumber], 0x80
+    jnz .jumpToFile
+    mov dx, 0x3F2               ; floppy digital output register: motor off
+    mov al, 0
+    out dx, al
+.jumpToFile:
+    mov dl, [bp + DriveNumber]
+    times FarPointerOffset - 1 - ($-$$) nop
+    jmp LoadSegment:0x0000
+
+; Reads the sector numbered at CurrentSector into ES:BX and moves
+; CurrentSector on by one: five attempts with a disk reset between them.
+; Sectors that CHS cannot address (a track number above 16 bits, a cylinder
+; of 1024 or more) are read through the BIOS extended read when the BIOS
+; offers it. Returns with carry set on failure; keeps every register.
+ReadSector:
+    pusha
+    mov di, 5
+ReadAttempt:
+    mov ax, [CurrentSector]
+    mov dx, [CurrentSector + 2]
+    mov cx, [bp + SectorsPerTrack]
+    cmp dx, cx
+    jae ExtendedRead           ; the track number would not fit 16 bits
+    div cx
+    inc dx
+    mov cx, dx                  ; CL = sector within the track, from 1
+    xor dx, dx
+    div word [bp + NumberOfHeads]
+    cmp ax, 1024
+    jae ExtendedRead
+    mov ch, al
+    shl ah, 6
+    or cl, ah                   ; cylinder bits 8 and 9 into CL bits 6 and 7
+    mov dh, dl
+    mov dl, [bp + DriveNumber]
+    mov ax, 0x0201
+    int 0x13
+ReadChecked:
+    jnc ReadDone
+    dec di                      ; keeps the carry of the failed read
+    jz ReadReturn
+    mov ah, 0
+    mov dl, [bp + DriveNumber]
+    int 0x13
+    jmp ReadAttempt
+ReadDone:
+    inc dword [CurrentSector]
+    popa
+    ret
+; Writes the zero-terminated text at SI unless the message switch byte is set.
+PrintText:
+    cmp byte [MessageSwitch], 0
+    jne .return
+    pusha
+    mov bx, 0x0007
+    mov ah, 0x0E
+.nextChar:
+    lodsb
+    test al, al
+    jz .done
+    int 0x10
+    jmp .nextChar
+.done:
+    popa
+.return:
+    ret
+
+code_end:
+    times 0x1E0-($-$$) db 0
+MessageSwitch:
+    db 0
+TextStart:
+    db "V1.6", 0
+    times 0x1E6-($-$$) db 0
+TextReadError:
+    db "!Rd", 0
+    times 0x1EA-($-$$) db 0
+TextNotFound:
+    db "!"
+TextFileName:
+    db "BOOTROM SYS", 0
+    times 0x1F7-($-$$) db 0
+TextProgress:
+    db "+", 0
+    times 0x1F9-($-$$) db 0
+TextExtended:
+    db "VXEXT"
+    times 0x200-($-$$) db 0

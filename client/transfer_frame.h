@@ -1,0 +1,154 @@
+// The stub frame of the bus and storage transfers: integers and counts out,
+// bytes to write as base64 text, the transport call, then the received text
+// decoded into the caller's buffer and the counts stored as the server sent
+// them. The members of a row (transfer_members.h) say what each argument is.
+#ifndef OMBIX_CLIENT_TRANSFER_FRAME_H
+#define OMBIX_CLIENT_TRANSFER_FRAME_H
+
+#include <jansson.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "base64.h"
+#include "integers.h"
+#include "ombix_types.h"
+#include "scalar_frame.h"
+#include "transfer_members.h"
+#include "wire.h"
+
+namespace ombix::client {
+
+// One argument of the stub, as the frame uses it.
+struct StubSlot {
+    json_int_t wire = 0;                   // an integer or count as it travels, extended by its type
+    std::int32_t count = 0;                // a count taken as signed 32 bits: what base64 encodes
+    std::uint32_t capacity = 0;            // a count as the size of the caller's buffer, on entry
+    const std::uint8_t *bytes_in = nullptr;
+    std::uint8_t *bytes_out = nullptr;
+    void *count_target = nullptr;          // the caller's count variable (LENGTH_INOUT)
+};
+
+template <typename T>
+void load_count(StubSlot &slot, T value) {
+    slot.wire = static_cast<json_int_t>(value);
+    slot.count = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    // A negative count sizes no buffer: nothing may be decoded into it.
+    slot.capacity = std::is_signed_v<T> && value < 0 ? 0 : static_cast<std::uint32_t>(value);
+}
+
+template <typename A>
+void load(StubSlot &slot, transfer::Role role, A argument) {
+    if constexpr (std::is_same_v<A, const std::uint8_t *>) {
+        slot.bytes_in = argument;
+    } else if constexpr (std::is_pointer_v<A>) {
+        if (role == transfer::Role::LengthInOut) {
+            slot.count_target = argument;
+            load_count(slot, *argument);
+        } else {
+            slot.bytes_out = reinterpret_cast<std::uint8_t *>(argument);
+        }
+    } else {
+        load_count(slot, argument);
+    }
+}
+
+inline void store_count(const StubSlot &slot, const transfer::Shape &shape, const json_t *value) {
+    if (shape.bits == 8) {
+        *static_cast<std::uint8_t *>(slot.count_target) = value != nullptr ? low_bits<std::uint8_t>(value) : 0;
+    } else {
+        *static_cast<std::uint32_t *>(slot.count_target) = value != nullptr ? low_bits<std::uint32_t>(value) : 0;
+    }
+}
+
+// The parameter list, or null when bytes to write could not be turned into
+// text: then nothing is sent, rather than a write whose data went missing.
+inline json_t *transfer_parameters(const transfer::Member *members, const StubSlot *slots, std::size_t count) {
+    json_t *params = json_array();
+    for (std::size_t i = 0; i < count; ++i) {
+        const transfer::Member &member = members[i];
+        const StubSlot &slot = slots[i];
+        switch (member.role) {
+            case transfer::Role::In:
+            case transfer::Role::Length:
+            case transfer::Role::LengthInOut:
+                append_named(params, member.name, json_integer(slot.wire));
+                break;
+            case transfer::Role::WriteBytes: {
+                std::int32_t length = slots[member.length].count;
+                json_t *text = encodeBase64(slot.bytes_in, length);
+                if (json_is_null(text) && slot.bytes_in != nullptr && length > 0) {
+                    json_decref(params);
+                    return nullptr;
+                }
+                append_named(params, member.name, text);
+                break;
+            }
+            case transfer::Role::ReadSwitch:
+                append_named(params, member.name, slot.bytes_out != nullptr ? json_string("") : json_null());
+                break;
+            case transfer::Role::ReadBytes:
+                break;
+        }
+    }
+    return params;
+}
+
+inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, const transfer::Member *members,
+                                       const transfer::Shape *shapes, const StubSlot *slots, std::size_t count) {
+    std::size_t outputs = 0;
+    for (std::size_t i = 0; i < count; ++i) outputs += transfer::is_output(members[i].role) ? 1 : 0;
+    json_t *params = transfer_parameters(members, slots, count);
+    if (params == nullptr) return OMBIX_RC_VALUE_MISMATCH;
+
+    std::int32_t code;
+    json_t *outs = transport_call(handle, call, params, outputs, code);
+    if (outs == nullptr) return code;
+
+    // Every output is checked, even after one failed. Bytes are decoded before
+    // counts are stored, into the capacity the caller gave on entry.
+    bool matched = true;
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const transfer::Member &member = members[i];
+        const StubSlot &slot = slots[i];
+        if (member.role == transfer::Role::ReadBytes || member.role == transfer::Role::ReadSwitch) {
+            if (slot.bytes_out != nullptr) {
+                json_t *text = named_at(outs, k, member.name, JSON_STRING);
+                bool decoded = text != nullptr &&
+                               decodeBase64(json_string_value(text), slot.bytes_out, slots[member.length].capacity);
+                matched = decoded && matched;
+            }
+            ++k;
+        } else if (member.role == transfer::Role::LengthInOut) {
+            json_t *value = named_at(outs, k, member.name, JSON_INTEGER);
+            store_count(slot, shapes[i], value);
+            matched = value != nullptr && matched;
+            ++k;
+        }
+    }
+    json_decref(outs);
+    return matched ? code : OMBIX_RC_VALUE_MISMATCH;
+}
+
+template <typename... A, std::size_t N, std::size_t... I>
+std::int32_t call_transfer_in_order(std::int32_t handle, const char *call, const std::array<transfer::Member, N> &members,
+                                    std::index_sequence<I...>, A... args) {
+    static constexpr transfer::Shape shapes[] = {transfer::shape_of<A>()...};
+    StubSlot slots[N] = {};
+    (load<A>(slots[I], members[I].role, args), ...);
+    return call_transfer_stub(handle, call, members.data(), shapes, slots, N);
+}
+
+template <typename... A, std::size_t N>
+std::int32_t call_transfer(std::int32_t handle, const char *call, const std::array<transfer::Member, N> &members,
+                           A... args) {
+    return call_transfer_in_order(handle, call, members, std::index_sequence_for<A...>{}, args...);
+}
+
+}  // namespace ombix::client
+
+#endif

@@ -1,0 +1,18 @@
+# Cross build of the boot drive tool for 32-bit Windows with Debian's mingw-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Only the boot drive tool exists for Windows.
+set(OMBIX_BOOTDISK_ONLY ON CACHE BOOL "" FORCE)
+set(OMBIX_TESTS OFF CACHE BOOL "" FORCE)
+set(OMBIX_BENCH OFF CACHE BOOL "" FORCE)

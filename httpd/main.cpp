@@ -1,0 +1,82 @@
+// ombixd: serves the local board API over HTTP until SIGINT or SIGTERM.
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <pthread.h>
+
+#include "api_lock.h"
+#include "listen_address.h"
+#include "options.h"
+#include "server.h"
+#include "token.h"
+
+namespace {
+
+bool read_file(const std::string &path, std::string &content) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::ostringstream text;
+    text << file.rdbuf();
+    content = text.str();
+    return !content.empty();
+}
+
+int fail(const std::string &message) {
+    std::fprintf(stderr, "ombixd: %s\n", message.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    ombixd::Options options;
+    std::string error;
+    if (!ombixd::parse_options(argc, argv, options, error)) {
+        std::fprintf(stderr, "ombixd: %s\n%s", error.c_str(), ombixd::kUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(ombixd::kUsage, stdout);
+        return 0;
+    }
+
+    ombixd::ServerSettings settings;
+    if (!ombixd::parse_listen_address(options.listen, settings.address, error)) return fail(error);
+    if (!options.token_file.empty()) {
+        settings.token = ombixd::read_token_file(options.token_file.c_str());
+        if (settings.token.empty()) return fail("no token in " + options.token_file);
+    }
+    if (!options.tls_cert.empty()) {
+        if (!read_file(options.tls_cert, settings.tls_cert_pem)) return fail("cannot read " + options.tls_cert);
+        if (!read_file(options.tls_key, settings.tls_key_pem)) return fail("cannot read " + options.tls_key);
+    }
+    settings.threads = options.threads;
+    settings.idle_timeout_s = options.idle_timeout_s;
+    settings.max_connections = options.max_connections;
+
+    // The server's threads inherit this mask, so the signals reach only the
+    // sigwait below and the shutdown runs here, outside any handler.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    ombixd::Server *server = ombixd::start_server(settings, error);
+    if (server == nullptr) return fail(error);
+    const bool tls = !settings.tls_cert_pem.empty();
+    const std::string host = settings.address.ipv6 ? "[" + settings.address.host + "]" : settings.address.host;
+    std::printf("ombixd: listening on %s://%s:%u (%s calls)\n", tls ? "https" : "http", host.c_str(),
+                ombixd::server_port(server), ombixd::local_api_is_thread_safe() ? "concurrent" : "serialized");
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&stop_signals, &received);
+    ombixd::stop_server(server);
+    std::printf("ombixd: stopped (signal %d)\n", received);
+    return 0;
+}

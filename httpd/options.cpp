@@ -1,0 +1,70 @@
+#include "options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace ombixd {
+
+const char kUsage[] =
+    "usage: ombixd [--listen ADDR:PORT] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
+    "              [--threads N] [--idle-timeout SECONDS] [--max-connections N]\n"
+    "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
+    "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
+    "port 0 picks a free port. The address served is printed on standard output.\n";
+
+namespace {
+
+bool parse_count(const char *text, unsigned low, unsigned high, unsigned &value) {
+    char *end = nullptr;
+    unsigned long parsed = std::strtoul(text, &end, 10);
+    if (end == text || *end != '\0' || parsed < low || parsed > high) return false;
+    value = static_cast<unsigned>(parsed);
+    return true;
+}
+
+}  // namespace
+
+bool parse_options(int argc, char **argv, Options &options, std::string &error) {
+    for (int k = 1; k < argc; ++k) {
+        std::string option = argv[k];
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (k + 1 >= argc) {
+            error = option.rfind("--", 0) == 0 ? option + " needs a value" : "unknown argument " + option;
+            return false;
+        }
+        const char *value = argv[++k];
+        bool ok = true;
+        if (option == "--listen")
+            options.listen = value;
+        else if (option == "--token-file")
+            options.token_file = value;
+        else if (option == "--tls-cert")
+            options.tls_cert = value;
+        else if (option == "--tls-key")
+            options.tls_key = value;
+        else if (option == "--threads")
+            ok = parse_count(value, 1, 64, options.threads);
+        else if (option == "--idle-timeout")
+            ok = parse_count(value, 1, 3600, options.idle_timeout_s);
+        else if (option == "--max-connections")
+            ok = parse_count(value, 1, 10000, options.max_connections);
+        else {
+            error = "unknown option " + option;
+            return false;
+        }
+        if (!ok) {
+            error = "bad value for " + option + ": " + value;
+            return false;
+        }
+    }
+    if (options.tls_cert.empty() != options.tls_key.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ombixd

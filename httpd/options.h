@@ -1,0 +1,28 @@
+// The command line of ombixd.
+#ifndef OMBIXD_OPTIONS_H
+#define OMBIXD_OPTIONS_H
+
+#include <string>
+
+namespace ombixd {
+
+struct Options {
+    std::string listen = "127.0.0.1:8711";
+    std::string token_file;
+    std::string tls_cert;
+    std::string tls_key;
+    unsigned threads = 4;
+    unsigned idle_timeout_s = 10;  // a connection silent this long is closed
+    unsigned max_connections = 256;
+    bool help = false;
+};
+
+extern const char kUsage[];
+
+// Fills `options` from the arguments; false with a message in `error` when
+// they are not usable.
+bool parse_options(int argc, char **argv, Options &options, std::string &error);
+
+}  // namespace ombixd
+
+#endif

@@ -1,0 +1,272 @@
+#include "records.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "base64.h"
+#include "integers.h"
+#include "wire.h"
+
+namespace ombix {
+namespace {
+
+// ---- Checks of the description against the structures ----------------------
+
+// A member's C type must be the one its kind stands for.
+template <FieldKind K, typename M>
+constexpr bool kind_fits() {
+    switch (K) {
+        case FieldKind::Text: return std::is_same_v<M, char[OMBIX_TEXT_SIZE]>;
+        case FieldKind::Int32: return std::is_same_v<M, std::int32_t>;
+        case FieldKind::Uint32: return std::is_same_v<M, std::uint32_t>;
+        case FieldKind::Uint16: return std::is_same_v<M, std::uint16_t>;
+        case FieldKind::Uint8: return std::is_same_v<M, std::uint8_t>;
+        case FieldKind::Float32: return std::is_same_v<M, float>;
+        case FieldKind::Bytes: return std::is_array_v<M> && std::is_same_v<std::remove_extent_t<M>, std::uint8_t>;
+    }
+    return false;
+}
+
+template <FieldKind K, typename M>
+constexpr Field field(const char *key, std::size_t offset) {
+    static_assert(kind_fits<K, M>(), "a field's kind differs from its member's type");
+    return Field{key, K, offset, sizeof(M)};
+}
+
+#define FIELD(R, kind, member) field<FieldKind::kind, decltype(R::member)>(#member, offsetof(R, member))
+
+constexpr std::size_t alignment(FieldKind kind) {
+    switch (kind) {
+        case FieldKind::Int32:
+        case FieldKind::Uint32:
+        case FieldKind::Float32: return 4;
+        case FieldKind::Uint16: return 2;
+        default: return 1;
+    }
+}
+
+constexpr std::size_t align_up(std::size_t value, std::size_t to) { return (value + to - 1) / to * to; }
+
+// The fields must lie in table order, each at its natural alignment right
+// behind the previous one, and fill the structure up to its final padding:
+// the layout both sides and the local API share in memory.
+template <std::size_t N>
+constexpr bool naturally_laid_out(const Field (&fields)[N], std::size_t size) {
+    std::size_t end = 0;
+    std::size_t widest = 1;
+    for (const Field &f : fields) {
+        if (f.offset != align_up(end, alignment(f.kind))) return false;
+        end = f.offset + f.size;
+        if (alignment(f.kind) > widest) widest = alignment(f.kind);
+    }
+    return align_up(end, widest) == size;
+}
+
+// ---- The fourteen records ---------------------------------------------------
+
+constexpr Field kBoardInfo[] = {
+    FIELD(BOARD_INFO, Text, boardManufacturer), FIELD(BOARD_INFO, Text, boardName),
+    FIELD(BOARD_INFO, Text, boardVersion),      FIELD(BOARD_INFO, Text, boardSerialNumber),
+    FIELD(BOARD_INFO, Text, biosVersion),       FIELD(BOARD_INFO, Text, biosDate),
+};
+constexpr Field kCpuInfo[] = {
+    FIELD(CPU_INFO, Text, cpuName),           FIELD(CPU_INFO, Int32, cpuCount), FIELD(CPU_INFO, Int32, cpuCoreCount),
+    FIELD(CPU_INFO, Int32, cpuThreadCount),   FIELD(CPU_INFO, Float32, cpuMaxCoreSpeed),
+    FIELD(CPU_INFO, Int32, fsbSpeed),         FIELD(CPU_INFO, Int32, l1Cache),  FIELD(CPU_INFO, Int32, l2Cache),
+    FIELD(CPU_INFO, Int32, l3Cache),
+};
+constexpr Field kMemoryInfo[] = {
+    FIELD(MEMORY_INFO, Int32, memTotal), FIELD(MEMORY_INFO, Int32, memFree),
+    FIELD(MEMORY_INFO, Int32, memSpeed), FIELD(MEMORY_INFO, Text, memType),
+};
+constexpr Field kMemoryModule[] = {
+    FIELD(MEMORY_MODULE, Int32, moduleSize), FIELD(MEMORY_MODULE, Text, manufacturer),
+    FIELD(MEMORY_MODULE, Text, partNumber),  FIELD(MEMORY_MODULE, Text, serialNumber),
+};
+constexpr Field kLibVersion[] = {
+    FIELD(LIB_VERSION, Text, OmbixVersionText),
+    FIELD(LIB_VERSION, Uint32, OmbixVersion),
+};
+constexpr Field kBatteryInfo[] = {
+    FIELD(BATTERY_INFO, Text, deviceName),         FIELD(BATTERY_INFO, Text, type),
+    FIELD(BATTERY_INFO, Text, serialNumber),       FIELD(BATTERY_INFO, Int32, designedVoltage),
+    FIELD(BATTERY_INFO, Int32, designedCapacity),  FIELD(BATTERY_INFO, Int32, fullyChargedCapacity),
+    FIELD(BATTERY_INFO, Int32, cycleCount),
+};
+constexpr Field kBatteryState[] = {
+    FIELD(BATTERY_STATE, Int32, powerState),        FIELD(BATTERY_STATE, Int32, fullBatteryRemainingTime),
+    FIELD(BATTERY_STATE, Int32, remainingTime),     FIELD(BATTERY_STATE, Int32, remainingCapacity),
+    FIELD(BATTERY_STATE, Int32, currentVoltage),    FIELD(BATTERY_STATE, Int32, rate),
+    FIELD(BATTERY_STATE, Int32, chargeState),
+};
+constexpr Field kPciDevice[] = {
+    FIELD(PCI_DEVICE, Int32, domain),    FIELD(PCI_DEVICE, Int32, bus),       FIELD(PCI_DEVICE, Int32, slot),
+    FIELD(PCI_DEVICE, Int32, funct),     FIELD(PCI_DEVICE, Int32, deviceId),  FIELD(PCI_DEVICE, Int32, vendorId),
+    FIELD(PCI_DEVICE, Int32, classId),   FIELD(PCI_DEVICE, Text, deviceName), FIELD(PCI_DEVICE, Text, vendorName),
+    FIELD(PCI_DEVICE, Text, className),
+};
+constexpr Field kSensorValue[] = {
+    FIELD(SENSOR_VALUE, Text, name),
+    FIELD(SENSOR_VALUE, Int32, value),
+};
+constexpr Field kFanInfo[] = {
+    FIELD(FAN_INFO, Text, name),       FIELD(FAN_INFO, Uint32, rpm), FIELD(FAN_INFO, Uint8, pwm),
+    FIELD(FAN_INFO, Uint8, powerMode), FIELD(FAN_INFO, Uint8, method),
+};
+constexpr Field kDiskDrive[] = {
+    FIELD(DISK_DRIVE, Text, name),             FIELD(DISK_DRIVE, Text, model),
+    FIELD(DISK_DRIVE, Text, diskSerialNumber), FIELD(DISK_DRIVE, Uint32, size),
+};
+constexpr Field kDiskPartition[] = {
+    FIELD(DISK_PARTITION, Text, name),            FIELD(DISK_PARTITION, Text, fsType),
+    FIELD(DISK_PARTITION, Uint32, partitionSize), FIELD(DISK_PARTITION, Uint32, freeSpace),
+};
+constexpr Field kSmartAttribute[] = {
+    FIELD(SMART_ATTRIBUTE, Uint8, attrID),     FIELD(SMART_ATTRIBUTE, Uint16, statusFlags),
+    FIELD(SMART_ATTRIBUTE, Uint8, attrValue),  FIELD(SMART_ATTRIBUTE, Uint8, worstValue),
+    FIELD(SMART_ATTRIBUTE, Bytes, rawValue),
+};
+constexpr Field kNetworkDevice[] = {
+    FIELD(NETWORK_DEVICE, Text, ip),    FIELD(NETWORK_DEVICE, Text, mac),
+    FIELD(NETWORK_DEVICE, Int32, speed), FIELD(NETWORK_DEVICE, Text, deviceName),
+};
+#undef FIELD
+
+// Size and number of fields of every record: a field left out of its table
+// at the end, or a structure that grew, stops the build.
+#define CHECK_RECORD(R, table, fields, bytes)                                               \
+    static_assert(sizeof(R) == (bytes), "the size of " #R " changed");                      \
+    static_assert(sizeof(table) / sizeof(Field) == (fields), "a field of " #R " is missing"); \
+    static_assert(naturally_laid_out(table, sizeof(R)), "the fields of " #R " are out of order");
+CHECK_RECORD(BOARD_INFO, kBoardInfo, 6, 768)
+CHECK_RECORD(CPU_INFO, kCpuInfo, 9, 160)
+CHECK_RECORD(MEMORY_INFO, kMemoryInfo, 4, 140)
+CHECK_RECORD(MEMORY_MODULE, kMemoryModule, 4, 388)
+CHECK_RECORD(LIB_VERSION, kLibVersion, 2, 132)
+CHECK_RECORD(BATTERY_INFO, kBatteryInfo, 7, 400)
+CHECK_RECORD(BATTERY_STATE, kBatteryState, 7, 28)
+CHECK_RECORD(PCI_DEVICE, kPciDevice, 10, 412)
+CHECK_RECORD(SENSOR_VALUE, kSensorValue, 2, 132)
+CHECK_RECORD(FAN_INFO, kFanInfo, 5, 136)
+CHECK_RECORD(DISK_DRIVE, kDiskDrive, 4, 388)
+CHECK_RECORD(DISK_PARTITION, kDiskPartition, 4, 264)
+CHECK_RECORD(SMART_ATTRIBUTE, kSmartAttribute, 5, 12)
+CHECK_RECORD(NETWORK_DEVICE, kNetworkDevice, 4, 388)
+#undef CHECK_RECORD
+static_assert(offsetof(CPU_INFO, cpuMaxCoreSpeed) == 140 && offsetof(FAN_INFO, method) == 134 &&
+                  offsetof(SMART_ATTRIBUTE, statusFlags) == 2 && offsetof(SMART_ATTRIBUTE, rawValue) == 6 &&
+                  offsetof(NETWORK_DEVICE, deviceName) == 260 && offsetof(PCI_DEVICE, deviceName) == 28,
+              "a record's layout in memory changed");
+
+// ---- Encoding and decoding --------------------------------------------------
+
+template <typename T>
+T load(const unsigned char *at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <typename T>
+void store(unsigned char *at, T value) {
+    std::memcpy(at, &value, sizeof value);
+}
+
+json_t *field_value(const Field &f, const unsigned char *at) {
+    switch (f.kind) {
+        case FieldKind::Text: {
+            const void *end = std::memchr(at, '\0', f.size);
+            std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char *>(end) - at)
+                                                : f.size;
+            return json_stringn(reinterpret_cast<const char *>(at), length);
+        }
+        case FieldKind::Int32: return integer_value(load<std::int32_t>(at));
+        case FieldKind::Uint32: return integer_value(load<std::uint32_t>(at));
+        case FieldKind::Uint16: return integer_value(load<std::uint16_t>(at));
+        case FieldKind::Uint8: return integer_value(load<std::uint8_t>(at));
+        case FieldKind::Float32: return json_real(static_cast<double>(load<float>(at)));
+        case FieldKind::Bytes: return encodeBase64(at, static_cast<std::int32_t>(f.size));
+    }
+    return nullptr;
+}
+
+template <typename T>
+bool store_integer(unsigned char *at, const json_t *value) {
+    bool accepted = json_is_integer(value);
+    store<T>(at, accepted ? low_bits<T>(value) : T{});
+    return accepted;
+}
+
+// `value` is the element's "v" after the name checks, or null.
+bool decode_field(const Field &f, const json_t *value, unsigned char *at) {
+    switch (f.kind) {
+        case FieldKind::Text: {
+            if (!json_is_string(value)) {
+                std::memset(at, 0, f.size);
+                return false;
+            }
+            // At most 127 characters, so the field always stays terminated.
+            std::size_t length = strnlen(json_string_value(value), f.size - 1);
+            std::memcpy(at, json_string_value(value), length);
+            std::memset(at + length, 0, f.size - length);
+            return true;
+        }
+        case FieldKind::Int32: return store_integer<std::int32_t>(at, value);
+        case FieldKind::Uint32: return store_integer<std::uint32_t>(at, value);
+        case FieldKind::Uint16: return store_integer<std::uint16_t>(at, value);
+        case FieldKind::Uint8: return store_integer<std::uint8_t>(at, value);
+        case FieldKind::Float32: {
+            bool accepted = json_is_real(value);
+            store<float>(at, accepted ? static_cast<float>(json_real_value(value)) : 0.0f);
+            return accepted;
+        }
+        case FieldKind::Bytes:
+            if (!json_is_string(value)) return false;
+            return decodeBase64(json_string_value(value), at, static_cast<std::uint32_t>(f.size));
+    }
+    return false;
+}
+
+}  // namespace
+
+#define OMBIX_DEFINE_LAYOUT(R, table) \
+    const RecordLayout layout_of<R>::value = {table, sizeof(table) / sizeof(Field), sizeof(R)};
+OMBIX_DEFINE_LAYOUT(BOARD_INFO, kBoardInfo)
+OMBIX_DEFINE_LAYOUT(CPU_INFO, kCpuInfo)
+OMBIX_DEFINE_LAYOUT(MEMORY_INFO, kMemoryInfo)
+OMBIX_DEFINE_LAYOUT(MEMORY_MODULE, kMemoryModule)
+OMBIX_DEFINE_LAYOUT(LIB_VERSION, kLibVersion)
+OMBIX_DEFINE_LAYOUT(BATTERY_INFO, kBatteryInfo)
+OMBIX_DEFINE_LAYOUT(BATTERY_STATE, kBatteryState)
+OMBIX_DEFINE_LAYOUT(PCI_DEVICE, kPciDevice)
+OMBIX_DEFINE_LAYOUT(SENSOR_VALUE, kSensorValue)
+OMBIX_DEFINE_LAYOUT(FAN_INFO, kFanInfo)
+OMBIX_DEFINE_LAYOUT(DISK_DRIVE, kDiskDrive)
+OMBIX_DEFINE_LAYOUT(DISK_PARTITION, kDiskPartition)
+OMBIX_DEFINE_LAYOUT(SMART_ATTRIBUTE, kSmartAttribute)
+OMBIX_DEFINE_LAYOUT(NETWORK_DEVICE, kNetworkDevice)
+#undef OMBIX_DEFINE_LAYOUT
+
+json_t *encode_record(const RecordLayout &layout, const void *record) {
+    json_t *value = json_array();
+    if (value == nullptr) return nullptr;
+    const unsigned char *base = static_cast<const unsigned char *>(record);
+    for (std::size_t k = 0; k < layout.count; ++k) {
+        const Field &f = layout.fields[k];
+        append_named(value, f.key, field_value(f, base + f.offset));
+    }
+    return value;
+}
+
+bool decode_record(const RecordLayout &layout, const json_t *value, void *record) {
+    unsigned char *base = static_cast<unsigned char *>(record);
+    bool accepted = true;
+    // Every field is decoded, even after one was rejected.
+    for (std::size_t k = 0; k < layout.count; ++k) {
+        const Field &f = layout.fields[k];
+        accepted = decode_field(f, named_at(value, k, f.key), base + f.offset) && accepted;
+    }
+    return accepted;
+}
+
+}  // namespace ombix

@@ -1,0 +1,116 @@
+// The wrapper frame of the calls whose output is structured: one record, a
+// list of records bounded at 512, or the 128-byte performance state
+// description. Parameters are read by the scalar frame's helpers.
+#ifndef OMBIX_SERVER_RECORD_FRAME_H
+#define OMBIX_SERVER_RECORD_FRAME_H
+
+#include <jansson.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "base64.h"
+#include "ombix_types.h"
+#include "records.h"
+#include "scalar_frame.h"
+#include "wire.h"
+
+namespace ombix::server {
+
+inline json_t *empty_answer(std::int32_t code) { return result_object(code, json_array()); }
+
+// {"ret": code, "outs": [{"i": key, "v": value}]}, the output only after 0 or
+// 16; `encode` builds the value only then.
+template <typename Encode>
+json_t *structured_answer(std::int32_t code, const char *key, Encode encode) {
+    json_t *outs = json_array();
+    if (outputs_travel(code)) append_named(outs, key, encode());
+    return result_object(code, outs);
+}
+
+// A record call without parameters.
+template <typename R>
+json_t *serve_record(std::int32_t (*api)(std::int32_t, R *), const char *key, const json_t *params) {
+    if (json_t *error = count_error(params, 0)) return error;
+    // Cleared, so a field the local function leaves unset travels as zero
+    // rather than as whatever the stack held.
+    R record{};
+    std::int32_t code = api(0, &record);
+    return structured_answer(code, key, [&] { return encode_record(record); });
+}
+
+// A record call with one integer parameter.
+template <typename P, typename R>
+json_t *serve_record(std::int32_t (*api)(std::int32_t, P, R *), const char *name, const char *key,
+                     const json_t *params) {
+    if (json_t *error = count_error(params, 1)) return error;
+    P number{};
+    if (!read_parameter<P>(params, 0, name, number)) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
+    R record{};
+    std::int32_t code = api(0, number, &record);
+    return structured_answer(code, key, [&] { return encode_record(record); });
+}
+
+inline json_t *serve_description(std::int32_t (*api)(std::int32_t, std::uint32_t, std::uint8_t *), const char *name,
+                                 const char *key, const json_t *params) {
+    if (json_t *error = count_error(params, 1)) return error;
+    std::uint32_t state = 0;
+    if (!read_parameter<std::uint32_t>(params, 0, name, state)) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
+    // Cleared, so bytes behind a short description never carry old heap
+    // content onto the wire. Without a buffer the local function cannot be
+    // called at all: the call is refused like one asking too much.
+    auto *buffer = static_cast<std::uint8_t *>(std::calloc(1, OMBIX_DESCRIPTION_SIZE));
+    if (buffer == nullptr) return empty_answer(OMBIX_RC_OVER_LIMIT);
+    std::int32_t code = api(0, state, buffer);
+    json_t *answer = structured_answer(code, key, [&] { return encodeBase64(buffer, OMBIX_DESCRIPTION_SIZE); });
+    std::free(buffer);
+    return answer;
+}
+
+// The common part of the list calls: the bound, the zero-filled array, the
+// local call (`call(array, count)`) and the record list of all `count`
+// entries. `matched` says whether every parameter matched.
+template <typename R, typename Call>
+json_t *serve_list_of(bool matched, std::int32_t count, const char *key, Call call) {
+    // Taken as unsigned, so a negative count is above the bound too; the
+    // bound comes before any parameter mismatch.
+    std::uint32_t n = static_cast<std::uint32_t>(count);
+    if (n > OMBIX_MAX_LIST_COUNT) return empty_answer(OMBIX_RC_OVER_LIMIT);
+    if (!matched) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
+    // The local function always gets real storage, even for a count of 0.
+    R *array = static_cast<R *>(std::calloc(n > 0 ? n : 1, sizeof(R)));
+    if (array == nullptr) return empty_answer(OMBIX_RC_OVER_LIMIT);
+    std::int32_t code = call(array, count);
+    json_t *answer = structured_answer(code, key, [&] {
+        json_t *list = json_array();
+        for (std::uint32_t i = 0; i < n; ++i) json_array_append_new(list, encode_record(array[i]));
+        return list;
+    });
+    std::free(array);
+    return answer;
+}
+
+template <typename R>
+json_t *serve_list(std::int32_t (*api)(std::int32_t, R *, std::int32_t), const char *count_name, const char *key,
+                   const json_t *params) {
+    if (json_t *error = count_error(params, 1)) return error;
+    std::int32_t count = 0;
+    bool matched = read_parameter<std::int32_t>(params, 0, count_name, count);
+    return serve_list_of<R>(matched, count, key, [&](R *array, std::int32_t n) { return api(0, array, n); });
+}
+
+// A list call with an integer parameter before the count.
+template <typename P, typename R>
+json_t *serve_list(std::int32_t (*api)(std::int32_t, P, R *, std::int32_t), const char *name, const char *count_name,
+                   const char *key, const json_t *params) {
+    if (json_t *error = count_error(params, 2)) return error;
+    P number{};
+    std::int32_t count = 0;
+    bool matched = read_parameter<P>(params, 0, name, number);
+    matched = read_parameter<std::int32_t>(params, 1, count_name, count) && matched;
+    return serve_list_of<R>(matched, count, key, [&](R *array, std::int32_t n) { return api(0, number, array, n); });
+}
+
+}  // namespace ombix::server
+
+#endif

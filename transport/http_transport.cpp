@@ -1,0 +1,225 @@
+// OmbixExecuteRemoteCall over HTTP with libcurl: one easy handle per open
+// connection, so that libcurl keeps the TCP (and TLS) connection alive from
+// one call to the next.
+#include <curl/curl.h>
+#include <jansson.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "answer.h"
+#include "last_error.h"
+#include "ombix_http_transport.h"
+#include "ombix_transport.h"
+#include "ombix_types.h"
+
+namespace {
+
+constexpr std::int32_t kDefaultTimeoutMs = 30000;
+// Far above the largest legitimate answer (512 records with all their texts);
+// a server that sends more is not one of ours.
+constexpr std::size_t kMaxAnswerBytes = 16u * 1024u * 1024u;
+constexpr std::uint32_t kIndexBits = 7;  // slot numbers 1..64
+constexpr std::uint32_t kGenerationMask = 0xFFFFFF;
+
+struct Connection {
+    std::mutex mutex;  // one call at a time: an easy handle is not shareable
+    bool open = false;
+    std::uint32_t generation = 0;
+    CURL *easy = nullptr;
+    curl_slist *headers = nullptr;
+    std::string call_prefix;  // "<url>/call/"
+};
+
+Connection connections[OMBIX_HTTP_MAX_CONNECTIONS];
+std::once_flag curl_initialized;
+
+struct Reply {
+    std::string body;
+    bool too_long = false;
+};
+
+std::size_t collect(char *data, std::size_t size, std::size_t count, void *user) {
+    auto *reply = static_cast<Reply *>(user);
+    std::size_t bytes = size * count;
+    if (reply->body.size() + bytes > kMaxAnswerBytes) {
+        reply->too_long = true;
+        return 0;  // makes libcurl stop with CURLE_WRITE_ERROR
+    }
+    reply->body.append(data, bytes);
+    return bytes;
+}
+
+std::int32_t handle_of(std::uint32_t index, std::uint32_t generation) {
+    return static_cast<std::int32_t>(((generation & kGenerationMask) << kIndexBits) | (index + 1));
+}
+
+// The connection a handle names, or null. The caller then locks it and checks
+// that it is still the same open connection (see is_current).
+Connection *slot_of(std::int32_t handle) {
+    auto bits = static_cast<std::uint32_t>(handle);
+    std::uint32_t slot = bits & ((1u << kIndexBits) - 1);
+    if (handle <= 0 || slot == 0 || slot > OMBIX_HTTP_MAX_CONNECTIONS) return nullptr;
+    return &connections[slot - 1];
+}
+
+bool is_current(const Connection &connection, std::int32_t handle) {
+    auto generation = static_cast<std::uint32_t>(handle) >> kIndexBits;
+    return connection.open && (connection.generation & kGenerationMask) == generation;
+}
+
+void release(Connection &connection) {
+    curl_easy_cleanup(connection.easy);
+    curl_slist_free_all(connection.headers);
+    connection.easy = nullptr;
+    connection.headers = nullptr;
+    connection.call_prefix.clear();
+    connection.open = false;
+    ++connection.generation;
+}
+
+bool configure(Connection &connection, const OMBIX_HTTP_OPTIONS &options) {
+    connection.easy = curl_easy_init();
+    if (connection.easy == nullptr) return false;
+    connection.headers = curl_slist_append(nullptr, "Content-Type: application/json");
+    // Large bodies would otherwise wait for a "100 Continue" first.
+    connection.headers = curl_slist_append(connection.headers, "Expect:");
+    if (options.token != nullptr) {
+        std::string authorization = std::string("Authorization: Bearer ") + options.token;
+        connection.headers = curl_slist_append(connection.headers, authorization.c_str());
+    }
+    if (connection.headers == nullptr) return false;
+    long timeout = options.timeoutMs > 0 ? options.timeoutMs : kDefaultTimeoutMs;
+    CURL *easy = connection.easy;
+    bool ok = curl_easy_setopt(easy, CURLOPT_HTTPHEADER, connection.headers) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeout) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_POST, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK;
+    if (ok && options.caFile != nullptr) ok = curl_easy_setopt(easy, CURLOPT_CAINFO, options.caFile) == CURLE_OK;
+    return ok;
+}
+
+json_t *fail(std::int32_t *code, std::int32_t failure, std::string why) {
+    *code = failure;
+    ombix::transport::set_last_error(std::move(why));
+    return nullptr;
+}
+
+std::string status_text(long status, const std::string &body) {
+    return "HTTP " + std::to_string(status) + (body.empty() ? std::string() : ": " + body);
+}
+
+bool is_error_object(const json_t *answer) {
+    return json_is_object(answer) && json_is_string(json_object_get(answer, "error")) &&
+           json_is_object(json_object_get(answer, "errorMsg"));
+}
+
+// Turns a finished exchange into the code and the outputs.
+json_t *interpret(long status, const Reply &reply, const char *name, std::int32_t *code) {
+    using ombix::transport::take_answer;
+    if (status == 404) return fail(code, OMBIX_TRANSPORT_RC_UNKNOWN_CALL, std::string("unknown call ") + name);
+    if (status != 200 && status != 400) return fail(code, OMBIX_TRANSPORT_RC_HTTP_STATUS, status_text(status, reply.body));
+    json_t *answer = json_loadb(reply.body.data(), reply.body.size(), 0, nullptr);
+    if (status == 400 && !is_error_object(answer)) {
+        json_decref(answer);
+        return fail(code, OMBIX_TRANSPORT_RC_HTTP_STATUS, status_text(status, reply.body));
+    }
+    if (answer == nullptr) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "answer is not JSON: " + reply.body);
+    return take_answer(answer, code);
+}
+
+json_t *call(Connection &connection, const char *name, std::int32_t *code, char *body) {
+    CURL *easy = connection.easy;
+    char *escaped = curl_easy_escape(easy, name, 0);
+    if (escaped == nullptr) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "call name could not be encoded");
+    std::string url = connection.call_prefix + escaped;
+    curl_free(escaped);
+
+    Reply reply;
+    char error_text[CURL_ERROR_SIZE] = "";
+    const char *content = body != nullptr ? body : "";
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, content);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(std::strlen(content)));
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_text);
+    CURLcode outcome = curl_easy_perform(easy);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, nullptr);
+
+    if (outcome == CURLE_OPERATION_TIMEDOUT) return fail(code, OMBIX_TRANSPORT_RC_TIMEOUT, error_text);
+    if (outcome == CURLE_WRITE_ERROR && reply.too_long)
+        return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "answer longer than " + std::to_string(kMaxAnswerBytes) + " bytes");
+    if (outcome != CURLE_OK)
+        return fail(code, OMBIX_TRANSPORT_RC_CONNECT, error_text[0] != '\0' ? error_text : curl_easy_strerror(outcome));
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return interpret(status, reply, name, code);
+}
+
+}  // namespace
+
+extern "C" int32_t OmbixHttpOpen(const OMBIX_HTTP_OPTIONS *options, int32_t *handle) {
+    ombix::transport::clear_last_error();
+    if (options == nullptr || options->url == nullptr || handle == nullptr ||
+        (std::strncmp(options->url, "http://", 7) != 0 && std::strncmp(options->url, "https://", 8) != 0)) {
+        ombix::transport::set_last_error("the URL must begin with http:// or https://");
+        return OMBIX_TRANSPORT_RC_BAD_MESSAGE;
+    }
+    std::call_once(curl_initialized, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    for (std::uint32_t index = 0; index < OMBIX_HTTP_MAX_CONNECTIONS; ++index) {
+        Connection &connection = connections[index];
+        std::lock_guard<std::mutex> lock(connection.mutex);
+        if (connection.open) continue;
+        std::string base = options->url;
+        while (!base.empty() && base.back() == '/') base.pop_back();
+        connection.call_prefix = base + "/call/";
+        if (!configure(connection, *options)) {
+            release(connection);
+            ombix::transport::set_last_error("the connection could not be set up");
+            return OMBIX_TRANSPORT_RC_BAD_MESSAGE;
+        }
+        connection.open = true;
+        *handle = handle_of(index, connection.generation);
+        return 0;
+    }
+    ombix::transport::set_last_error("all connections are in use");
+    return OMBIX_TRANSPORT_RC_BAD_HANDLE;
+}
+
+extern "C" int32_t OmbixHttpClose(int32_t handle) {
+    Connection *connection = slot_of(handle);
+    if (connection == nullptr) return OMBIX_TRANSPORT_RC_BAD_HANDLE;
+    std::lock_guard<std::mutex> lock(connection->mutex);
+    if (!is_current(*connection, handle)) return OMBIX_TRANSPORT_RC_BAD_HANDLE;
+    release(*connection);
+    return 0;
+}
+
+extern "C" json_t *OmbixExecuteRemoteCall(int32_t handle, const char *name, int32_t *code, json_t *params) {
+    ombix::transport::clear_last_error();
+    // The list is ours from here on: turn it into the body and let it go.
+    char *body = params != nullptr ? json_dumps(params, JSON_COMPACT | JSON_ENCODE_ANY) : nullptr;
+    bool encoded = params == nullptr || body != nullptr;
+    json_decref(params);
+    if (!encoded) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "parameter list could not be encoded");
+
+    json_t *outs = nullptr;
+    Connection *connection = slot_of(handle);
+    if (connection == nullptr || name == nullptr) {
+        outs = fail(code, OMBIX_TRANSPORT_RC_BAD_HANDLE, "no open connection has this handle");
+    } else {
+        std::lock_guard<std::mutex> lock(connection->mutex);
+        if (is_current(*connection, handle))
+            outs = call(*connection, name, code, body);
+        else
+            outs = fail(code, OMBIX_TRANSPORT_RC_BAD_HANDLE, "no open connection has this handle");
+    }
+    std::free(body);
+    return outs;
+}
