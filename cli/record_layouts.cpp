@@ -1,6 +1,7 @@
 #include "record_layouts.h"
 
 #include <cstddef>
+#include <iterator>
 
 namespace ombix::cli {
 namespace {

@@ -17,6 +17,17 @@ const char *fan_mode_name(std::uint8_t mode) {
     }
 }
 
+// A numbered label, such as "fan 2:", for the report's first column.
+struct Label {
+    char text[32];
+};
+
+Label label(const char *what, std::int64_t number) {
+    Label l{};
+    std::snprintf(l.text, sizeof l.text, "%s %" PRId64 ":", what, number);
+    return l;
+}
+
 // Prints "  label: failed (code N)" and counts the failure.
 bool failed(std::FILE *out, const char *label, std::int32_t code, int &failures) {
     if (code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID) return false;
@@ -53,7 +64,7 @@ void print_temperatures(std::FILE *out, std::int32_t h, int &failures) {
     std::int32_t value = 0;
     for (std::int32_t cpu = 0; cpu < 2; ++cpu) {
         if (OmbixR_GetCpuTemp(h, cpu, &value) == OMBIX_RC_OK)
-            std::fprintf(out, "  CPU %" PRId32 ":%17s %" PRId32 " C\n", cpu, "", value);
+            std::fprintf(out, "  %-22s %" PRId32 " C\n", label("CPU", cpu).text, value);
     }
     if (!failed(out, "chipset:", OmbixR_GetChipsetTemp(h, &value), failures))
         std::fprintf(out, "  %-22s %" PRId32 " C\n", "chipset:", value);
@@ -63,13 +74,13 @@ void print_temperatures(std::FILE *out, std::int32_t h, int &failures) {
     if (!failed(out, "temperature sensors:", OmbixR_GetTempSensorCount(h, &count), failures)) {
         for (std::int32_t i = 0; i < count; ++i) {
             if (OmbixR_GetTempSensorValue(h, i, &value) == OMBIX_RC_OK)
-                std::fprintf(out, "  sensor %-15" PRId32 " %" PRId32 " C\n", i, value);
+                std::fprintf(out, "  %-22s %" PRId32 " C\n", label("sensor", i).text, value);
         }
     }
     if (!failed(out, "voltage sensors:", OmbixR_GetVoltageSensorCount(h, &count), failures)) {
         for (std::int32_t i = 0; i < count; ++i) {
             if (OmbixR_GetVoltageSensorValue(h, i, &value) == OMBIX_RC_OK)
-                std::fprintf(out, "  voltage %-14" PRId32 " %" PRId32 " mV\n", i, value);
+                std::fprintf(out, "  %-22s %" PRId32 " mV\n", label("voltage", i).text, value);
         }
     }
 }
@@ -84,7 +95,7 @@ void print_fans(std::FILE *out, std::int32_t h, int &failures) {
         if (failed(out, "fan:", OmbixR_GetFanSpeed(h, fan, &pwm, &rpm), failures) ||
             failed(out, "fan mode:", OmbixR_GetFanMode(h, fan, &mode), failures))
             continue;
-        std::fprintf(out, "  fan %" PRId32 ":%17s %5" PRId32 " rpm, PWM %3u, %s\n", fan, "", rpm, pwm,
+        std::fprintf(out, "  %-22s %" PRId32 " rpm, PWM %u, %s\n", label("fan", fan).text, rpm, pwm,
                      fan_mode_name(mode));
     }
 }
@@ -132,7 +143,7 @@ void print_gpio_and_watchdog(std::FILE *out, std::int32_t h, int &failures) {
                 OmbixR_GpioGetLevel(h, line, &level) != OMBIX_RC_OK ||
                 OmbixR_GpioGetDirectionCaps(h, line, &in, &outCap) != OMBIX_RC_OK)
                 continue;
-            std::fprintf(out, "  line %" PRIu32 ":%16s %-6s level %u (can be %s%s%s)\n", line, "",
+            std::fprintf(out, "  %-22s %-6s level %u (can be %s%s%s)\n", label("line", line).text,
                          direction ? "output" : "input", level, in ? "input" : "", in && outCap ? "/" : "",
                          outCap ? "output" : "");
         }

@@ -43,6 +43,7 @@ Board initial_board() {
     b.smbusCount = 1;
     b.spiBusCount = 1;
     b.storage = {std::vector<std::uint8_t>(262144), std::vector<std::uint8_t>(4096)};
+    b.devices = initial_devices();
     b.records = initial_records();
     return b;
 }

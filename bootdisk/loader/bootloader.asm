@@ -201,13 +201,15 @@ LoadSector:
 ; The part of ReadSector for sectors beyond CHS reach. It stands here so that
 ; the far pointer of the final jump keeps its place at sector offset 0x17E.
 ExtendedRead:
-    mov si, sp                  ; the registers saved on entry
+    push bx                     ; the check returns a mark in BX
     mov ah, 0x41
     mov bx, 0x55AA
     mov dl, [bp + DriveNumber]
     int 0x13
+    mov si, bx
+    pop bx
     jc ReadReturn
-    cmp bx, 0xAA55
+    cmp si, 0xAA55
     jne ExtendedMissing
     shr cx, 1                   ; bit 0: the extended read is offered
     jnc ExtendedMissing
@@ -215,7 +217,7 @@ ExtendedRead:
     push dword 0
     push dword [CurrentSector]
     push es
-    push word [si + 8]
+    push bx
     push byte 1
     push byte 16
     mov si, sp
@@ -227,9 +229,10 @@ ExtendedRead:
 ExtendedMissing:
     stc
 ReadReturn:
+    ; The next sector, also after a failure: the loader stops then anyway.
+    inc dword [CurrentSector]
     popa
     ret
-
 
 LoadDone:
     test byte [bp + DriveNumber], 0x80
@@ -260,6 +263,8 @@ ReadAttempt:
     inc dx
     mov cx, dx                  ; CL = sector within the track, from 1
     xor dx, dx
+    cmp [bp + NumberOfHeads], dx
+    je ExtendedRead             ; no head count to divide by
     div word [bp + NumberOfHeads]
     cmp ax, 1024
     jae ExtendedRead
@@ -271,17 +276,14 @@ ReadAttempt:
     mov ax, 0x0201
     int 0x13
 ReadChecked:
-    jnc ReadDone
+    jnc ReadReturn
     dec di                      ; keeps the carry of the failed read
     jz ReadReturn
     mov ah, 0
     mov dl, [bp + DriveNumber]
     int 0x13
     jmp ReadAttempt
-ReadDone:
-    inc dword [CurrentSector]
-    popa
-    ret
+
 ; Writes the zero-terminated text at SI unless the message switch byte is set.
 PrintText:
     cmp byte [MessageSwitch], 0

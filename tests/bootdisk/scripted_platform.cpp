@@ -82,14 +82,14 @@ int platformUnlockVolume(PlatformHandle) {
 }
 
 int platformGetDriveGeometry(PlatformHandle, DriveGeometry *geometry) {
-    const bool ok = !fails(PlatformStep::DriveGeometry);
+    const bool ok = !fails(PlatformStep::Geometry);
     if (ok)
         *geometry = platform.geometry;
     return logged("geometry", ok);
 }
 
 int platformGetPartitionInfo(PlatformHandle, PartitionInformation *partition) {
-    const bool ok = !fails(PlatformStep::PartitionInfo);
+    const bool ok = !fails(PlatformStep::Partition);
     if (ok)
         *partition = platform.partition;
     return logged("partition info", ok);

@@ -9,7 +9,7 @@
 #include "platform.h"
 
 enum class PlatformStep {
-    OpenVolume, LockVolume, UnlockVolume, DriveGeometry, PartitionInfo, Seek, ReadVolume,
+    OpenVolume, LockVolume, UnlockVolume, Geometry, Partition, Seek, ReadVolume,
     WriteVolume, OpenFileForReading, CreateFile, ReadFile, WriteFile, CloseVolume, CloseFile,
     Allocate
 };

@@ -1,0 +1,54 @@
+# Turns the assembled boot sector (BINARY) into a C source that defines
+# BootLoaderTemplate (OUTPUT), after checking the fixed layout once more, and
+# reports from the assembler's map (MAP) how many code bytes are used.
+file(READ ${BINARY} hex HEX)
+string(LENGTH "${hex}" hex_length)
+if(NOT hex_length EQUAL 1024)
+  message(FATAL_ERROR "boot loader: ${BINARY} is not 512 bytes long")
+endif()
+
+# Each fixed text, by sector offset, in hex.
+set(fixed_texts
+  "0:eb3c90"
+  "480:00"
+  "481:56312e3600"
+  "486:21526400"
+  "490:21424f4f54524f4d2053595300"
+  "503:2b00"
+  "505:565845585400"
+  "510:0000")
+foreach(entry IN LISTS fixed_texts)
+  string(REPLACE ":" ";" parts "${entry}")
+  list(GET parts 0 offset)
+  list(GET parts 1 expected)
+  math(EXPR hex_offset "${offset} * 2")
+  string(LENGTH "${expected}" expected_length)
+  string(SUBSTRING "${hex}" ${hex_offset} ${expected_length} actual)
+  if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "boot loader: bytes at sector offset ${offset} are ${actual}, not ${expected}")
+  endif()
+endforeach()
+
+file(STRINGS ${MAP} code_end_line REGEX "code_end$")
+if(NOT code_end_line MATCHES "^ *([0-9A-Fa-f]+) ")
+  message(FATAL_ERROR "boot loader: no code_end in ${MAP}")
+endif()
+math(EXPR code_used "0x${CMAKE_MATCH_1} - 0x7C3E")
+math(EXPR code_free "418 - ${code_used}")
+if(code_free LESS 0)
+  message(FATAL_ERROR "boot loader: the code uses ${code_used} bytes, more than 418")
+endif()
+message(STATUS "boot loader: ${code_used} of 418 code bytes used, ${code_free} free")
+
+set(lines "")
+foreach(line RANGE 31)
+  math(EXPR start "${line} * 32")
+  string(SUBSTRING "${hex}" ${start} 32 line_hex)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1, " line_bytes "${line_hex}")
+  string(STRIP "${line_bytes}" line_bytes)
+  string(APPEND lines "    ${line_bytes}\n")
+endforeach()
+file(WRITE ${OUTPUT}
+  "/* Generated from bootloader.asm by template_to_c.cmake; do not edit. */\n"
+  "#include \"boot_template.h\"\n\n"
+  "const unsigned char BootLoaderTemplate[512] = {\n${lines}};\n")

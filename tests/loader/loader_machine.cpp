@@ -1,0 +1,235 @@
+#include "loader_machine.h"
+
+#include <unicorn/unicorn.h>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+constexpr uint32_t kMemorySize = 1u << 20;
+constexpr uint32_t kBootAddress = 0x7C00;
+constexpr uint32_t kBootFileAddress = 0x8000;
+constexpr uint64_t kInstructionBudget = 20000000;
+constexpr uint32_t kCarryFlag = 1u << 0;
+
+struct Machine {
+    uc_engine *uc = nullptr;
+    std::map<uint8_t, SimDisk> *disks = nullptr;
+    LoaderRun run;
+};
+
+uint16_t ReadReg(uc_engine *uc, int reg) {
+    uint16_t value = 0;
+    uc_reg_read(uc, reg, &value);
+    return value;
+}
+
+void WriteReg(uc_engine *uc, int reg, uint16_t value) {
+    uc_reg_write(uc, reg, &value);
+}
+
+void SetCarry(uc_engine *uc, bool carry) {
+    uint32_t flags = 0;
+    uc_reg_read(uc, UC_X86_REG_EFLAGS, &flags);
+    flags = carry ? (flags | kCarryFlag) : (flags & ~kCarryFlag);
+    uc_reg_write(uc, UC_X86_REG_EFLAGS, &flags);
+}
+
+// Ends a disk call: AH = status, carry set on failure.
+void FinishDiskCall(uc_engine *uc, uint8_t status) {
+    uint16_t ax = ReadReg(uc, UC_X86_REG_AX);
+    WriteReg(uc, UC_X86_REG_AX, static_cast<uint16_t>((ax & 0x00FF) | (status << 8)));
+    SetCarry(uc, status != 0);
+}
+
+// Reads `number` of `disk` into memory, honouring the faults the test set.
+bool ReadIntoMemory(uc_engine *uc, SimDisk &disk, uint64_t number, uint16_t segment, uint16_t offset) {
+    if (disk.failingSectors.count(number)) return false;
+    auto transient = disk.failuresLeft.find(number);
+    if (transient != disk.failuresLeft.end() && transient->second > 0) {
+        --transient->second;
+        return false;
+    }
+    std::vector<uint8_t> data = disk.Read(number);
+    uint32_t address = static_cast<uint32_t>(segment) * 16 + offset;
+    if (address + data.size() > kMemorySize) return false;
+    uc_mem_write(uc, address, data.data(), data.size());
+    return true;
+}
+
+void DiskService(Machine &machine) {
+    uc_engine *uc = machine.uc;
+    uint16_t ax = ReadReg(uc, UC_X86_REG_AX);
+    uint16_t cx = ReadReg(uc, UC_X86_REG_CX);
+    uint16_t dx = ReadReg(uc, UC_X86_REG_DX);
+    DiskCall call;
+    call.function = static_cast<uint8_t>(ax >> 8);
+    call.drive = static_cast<uint8_t>(dx & 0xFF);
+    auto found = machine.disks->find(call.drive);
+    if (found == machine.disks->end()) {
+        call.failed = true;
+        machine.run.diskCalls.push_back(call);
+        FinishDiskCall(uc, 0x01);
+        return;
+    }
+    SimDisk &disk = found->second;
+    switch (call.function) {
+    case 0x00:
+        FinishDiskCall(uc, 0);
+        break;
+    case 0x02: {
+        call.count = ax & 0xFF;
+        call.cylinder = (cx >> 8) | ((cx & 0xC0) << 2);
+        call.sector = cx & 0x3F;
+        call.head = dx >> 8;
+        call.segment = ReadReg(uc, UC_X86_REG_ES);
+        call.offset = ReadReg(uc, UC_X86_REG_BX);
+        uint64_t number = 0;
+        bool ok = call.count == 1 && disk.ChsToSector(call.cylinder, call.head, call.sector, &number) &&
+                  ReadIntoMemory(uc, disk, number, call.segment, call.offset);
+        call.failed = !ok;
+        FinishDiskCall(uc, ok ? 0 : 0x04);
+        break;
+    }
+    case 0x08:
+        if (!disk.reportsParameters) {
+            call.failed = true;
+            FinishDiskCall(uc, 0x01);
+            break;
+        }
+        {
+            unsigned maxCylinder = disk.cylinders - 1;
+            WriteReg(uc, UC_X86_REG_CX, static_cast<uint16_t>(((maxCylinder & 0xFF) << 8) |
+                                                              ((maxCylinder >> 8) << 6) | disk.sectorsPerTrack));
+            WriteReg(uc, UC_X86_REG_DX, static_cast<uint16_t>(((disk.heads - 1) << 8) | 1));
+            WriteReg(uc, UC_X86_REG_BX, disk.isFloppy ? 4 : 0);
+            WriteReg(uc, UC_X86_REG_ES, 0xF000);
+            WriteReg(uc, UC_X86_REG_DI, 0xEFC7);
+            FinishDiskCall(uc, 0);
+        }
+        break;
+    case 0x41:
+        if (!disk.offersExtendedRead || ReadReg(uc, UC_X86_REG_BX) != 0x55AA) {
+            call.failed = true;
+            FinishDiskCall(uc, 0x01);
+            break;
+        }
+        WriteReg(uc, UC_X86_REG_BX, 0xAA55);
+        WriteReg(uc, UC_X86_REG_CX, 0x0001);
+        FinishDiskCall(uc, 0);
+        WriteReg(uc, UC_X86_REG_AX, 0x2100);
+        break;
+    case 0x42: {
+        uint8_t packet[16] = {};
+        uint32_t packetAddress = static_cast<uint32_t>(ReadReg(uc, UC_X86_REG_DS)) * 16 + ReadReg(uc, UC_X86_REG_SI);
+        uc_mem_read(uc, packetAddress, packet, sizeof packet);
+        call.count = packet[2] | (packet[3] << 8);
+        call.offset = static_cast<uint16_t>(packet[4] | (packet[5] << 8));
+        call.segment = static_cast<uint16_t>(packet[6] | (packet[7] << 8));
+        for (int i = 7; i >= 0; --i) call.extendedSector = (call.extendedSector << 8) | packet[8 + i];
+        bool ok = disk.offersExtendedRead && packet[0] == 16 && call.count == 1 &&
+                  ReadIntoMemory(uc, disk, call.extendedSector, call.segment, call.offset);
+        call.failed = !ok;
+        FinishDiskCall(uc, ok ? 0 : 0x04);
+        break;
+    }
+    default:
+        machine.run.faults.push_back("INT 13h function " + std::to_string(call.function));
+        call.failed = true;
+        FinishDiskCall(uc, 0x01);
+    }
+    machine.run.diskCalls.push_back(call);
+}
+
+void OnInterrupt(uc_engine *uc, uint32_t number, void *user) {
+    Machine &machine = *static_cast<Machine *>(user);
+    if (number == 0x13) {
+        DiskService(machine);
+        return;
+    }
+    uint16_t ax = ReadReg(uc, UC_X86_REG_AX);
+    if (number == 0x10 && (ax >> 8) == 0x0E) {
+        machine.run.screen.push_back(static_cast<char>(ax & 0xFF));
+        machine.run.teletypeBx.push_back(ReadReg(uc, UC_X86_REG_BX));
+        return;
+    }
+    machine.run.faults.push_back("interrupt " + std::to_string(number) + " with AX " + std::to_string(ax));
+    uc_emu_stop(uc);
+}
+
+void OnOut(uc_engine *, uint32_t port, int, uint32_t value, void *user) {
+    static_cast<Machine *>(user)->run.portWrites.push_back(
+        PortWrite{static_cast<uint16_t>(port), static_cast<uint8_t>(value)});
+}
+
+void OnCode(uc_engine *uc, uint64_t address, uint32_t, void *user) {
+    Machine &machine = *static_cast<Machine *>(user);
+    if (address == kBootFileAddress) {
+        machine.run.outcome = LoaderOutcome::JumpedToBootFile;
+        machine.run.cs = ReadReg(uc, UC_X86_REG_CS);
+        machine.run.ip = ReadReg(uc, UC_X86_REG_IP);
+        machine.run.dl = ReadReg(uc, UC_X86_REG_DX) & 0xFF;
+        uc_emu_stop(uc);
+        return;
+    }
+    uint8_t code[2] = {};
+    uc_mem_read(uc, address, code, sizeof code);
+    if (code[0] == 0xEB && code[1] == 0xFE) {  // a jump to itself: the loader's stop
+        machine.run.outcome = LoaderOutcome::Stopped;
+        uc_emu_stop(uc);
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> LoaderRun::Bytes(uint32_t address, size_t length) const {
+    if (address + length > memory.size()) return {};
+    return std::vector<uint8_t>(memory.begin() + address, memory.begin() + address + static_cast<long>(length));
+}
+
+uint16_t LoaderRun::Word(uint32_t address) const {
+    return static_cast<uint16_t>(memory.at(address) | (memory.at(address + 1) << 8));
+}
+
+std::vector<DiskCall> LoaderRun::Reads() const {
+    std::vector<DiskCall> reads;
+    std::copy_if(diskCalls.begin(), diskCalls.end(), std::back_inserter(reads),
+                 [](const DiskCall &call) { return call.function == 0x02 || call.function == 0x42; });
+    return reads;
+}
+
+LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t bootSector) {
+    Machine machine;
+    machine.disks = &disks;
+    if (uc_open(UC_ARCH_X86, UC_MODE_16, &machine.uc) != UC_ERR_OK) {
+        machine.run.faults.push_back("no x86 emulator");
+        return machine.run;
+    }
+    uc_engine *uc = machine.uc;
+    uc_mem_map(uc, 0, kMemorySize, UC_PROT_ALL);
+    std::vector<uint8_t> sector = disks.at(drive).Read(bootSector);
+    uc_mem_write(uc, kBootAddress, sector.data(), sector.size());
+
+    // The state a BIOS leaves: DS = 0 as the loader requires, other segments
+    // and the stack somewhere else, so that the loader must set them itself.
+    WriteReg(uc, UC_X86_REG_CS, 0);
+    WriteReg(uc, UC_X86_REG_DS, 0);
+    WriteReg(uc, UC_X86_REG_ES, 0x1234);
+    WriteReg(uc, UC_X86_REG_SS, 0x0030);
+    WriteReg(uc, UC_X86_REG_SP, 0x0100);
+    WriteReg(uc, UC_X86_REG_DX, drive);
+
+    uc_hook interruptHook, outHook, codeHook;
+    uc_hook_add(uc, &interruptHook, UC_HOOK_INTR, reinterpret_cast<void *>(OnInterrupt), &machine, 1, 0);
+    uc_hook_add(uc, &outHook, UC_HOOK_INSN, reinterpret_cast<void *>(OnOut), &machine, 1, 0, UC_X86_INS_OUT);
+    uc_hook_add(uc, &codeHook, UC_HOOK_CODE, reinterpret_cast<void *>(OnCode), &machine, 1, 0);
+
+    uc_err error = uc_emu_start(uc, kBootAddress, kMemorySize, 0, kInstructionBudget);
+    if (error != UC_ERR_OK) machine.run.faults.push_back(std::string("emulator: ") + uc_strerror(error));
+
+    machine.run.memory.resize(kMemorySize);
+    uc_mem_read(uc, 0, machine.run.memory.data(), kMemorySize);
+    uc_close(uc);
+    return machine.run;
+}

@@ -1,0 +1,30 @@
+// A disk as the simulated BIOS sees it: sparse sectors, a CHS geometry, and
+// the faults a test asks for.
+#ifndef OMBIX_TESTS_LOADER_SIM_DISK_H
+#define OMBIX_TESTS_LOADER_SIM_DISK_H
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <vector>
+
+struct SimDisk {
+    unsigned bytesPerSector = 512;
+    unsigned cylinders = 80;
+    unsigned heads = 2;  // up to 256: the drive parameters then report DH = 255
+    unsigned sectorsPerTrack = 18;
+    bool isFloppy = true;
+    bool reportsParameters = true;  // INT 13h 08h succeeds
+    bool offersExtendedRead = false;
+    std::set<uint64_t> failingSectors;  // reads of these always fail
+    std::map<uint64_t, int> failuresLeft;  // reads of these fail this many times first
+    std::map<uint64_t, std::vector<uint8_t>> sectors;  // absent sectors read as zeros
+
+    std::vector<uint8_t> Read(uint64_t sector) const;
+    void Write(uint64_t sector, const std::vector<uint8_t> &data);
+    // Writes any number of bytes from the start of a sector on.
+    void WriteBytes(uint64_t sector, const std::vector<uint8_t> &bytes);
+    bool ChsToSector(unsigned cylinder, unsigned head, unsigned sector, uint64_t *number) const;
+};
+
+#endif
