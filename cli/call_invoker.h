@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -224,6 +226,17 @@ inline long long scalar_value(const Slot &slot) {
     }
 }
 
+// A float as the double of its shortest decimal form, so that 3.4f prints as
+// 3.4 and not as 3.4000000953674316.
+inline double shortest_double(float value) {
+    char text[32];
+    for (int digits = 6; digits < 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) return std::strtod(text, nullptr);
+    }
+    return static_cast<double>(value);
+}
+
 inline json_t *record_json(const RecordLayout &layout, const unsigned char *record) {
     json_t *object = json_object();
     for (std::size_t f = 0; f < layout.count; ++f) {
@@ -236,7 +249,7 @@ inline json_t *record_json(const RecordLayout &layout, const unsigned char *reco
             case FieldKind::Uint32: { std::uint32_t v; std::memcpy(&v, at, 4); value = json_integer(v); break; }
             case FieldKind::Uint16: { std::uint16_t v; std::memcpy(&v, at, 2); value = json_integer(v); break; }
             case FieldKind::Uint8: value = json_integer(*at); break;
-            case FieldKind::Float: { float v; std::memcpy(&v, at, 4); value = json_real(v); break; }
+            case FieldKind::Float: { float v; std::memcpy(&v, at, 4); value = json_real(shortest_double(v)); break; }
             case FieldKind::Bytes: value = json_string(to_hex(at, field.size).c_str()); break;
         }
         json_object_set_new(object, field.name, value);

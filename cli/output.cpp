@@ -26,7 +26,7 @@ void print_value(std::FILE *out, int indent, const char *name, const json_t *val
     } else if (json_is_integer(value)) {
         std::fprintf(out, "%*s%s: %" JSON_INTEGER_FORMAT "\n", indent, "", name, json_integer_value(value));
     } else if (json_is_real(value)) {
-        std::fprintf(out, "%*s%s: %g\n", indent, "", name, json_real_value(value));
+        std::fprintf(out, "%*s%s: %.9g\n", indent, "", name, json_real_value(value));
     }
 }
 
@@ -42,7 +42,7 @@ void print_readable(std::FILE *out, std::int32_t code, const json_t *outputs) {
 
 void print_json(std::FILE *out, const char *call, std::int32_t code, json_t *outputs) {
     json_t *answer = json_pack("{s:s, s:i, s:O}", "call", call, "code", code, "outputs", outputs);
-    char *text = answer != nullptr ? json_dumps(answer, JSON_COMPACT | JSON_PRESERVE_ORDER) : nullptr;
+    char *text = answer != nullptr ? json_dumps(answer, JSON_COMPACT | JSON_PRESERVE_ORDER | JSON_REAL_PRECISION(9)) : nullptr;
     std::fprintf(out, "%s\n", text != nullptr ? text : "{}");
     std::free(text);
     json_decref(answer);

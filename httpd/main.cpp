@@ -9,6 +9,7 @@
 
 #include "api_lock.h"
 #include "listen_address.h"
+#include "local_api_setup.h"
 #include "options.h"
 #include "server.h"
 #include "token.h"
@@ -66,6 +67,7 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    ombixd::prepare_local_api();
     ombixd::Server *server = ombixd::start_server(settings, error);
     if (server == nullptr) return fail(error);
     const bool tls = !settings.tls_cert_pem.empty();

@@ -3,13 +3,17 @@
 #include <jansson.h>
 #include <microhttpd.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "api_lock.h"
 #include "body_check.h"
 #include "call_names.h"
+#include "json_writer.h"
 #include "token.h"
 
 namespace ombixd {
@@ -34,32 +38,25 @@ struct Request {
     bool over_limit = false;
 };
 
-MHD_Result send_text(MHD_Connection *connection, unsigned status, char *text, const char *extra_header = nullptr,
+// Sends `value` (taken over) as the body.
+MHD_Result send_json(MHD_Connection *connection, unsigned status, json_t *value, const char *extra_header = nullptr,
                      const char *extra_value = nullptr) {
-    MHD_Response *response = MHD_create_response_from_buffer(std::strlen(text), text, MHD_RESPMEM_MUST_FREE);
-    if (response == nullptr) {
-        std::free(text);
-        return MHD_NO;
+    std::string text;
+    bool written = value != nullptr && ombix::transport::append_json(value, text);
+    json_decref(value);
+    if (!written) {
+        // Out of memory; try the shortest answer that still tells.
+        text = "{\"error\":\"answer could not be built\"}";
+        status = MHD_HTTP_INTERNAL_SERVER_ERROR;
     }
+    MHD_Response *response =
+        MHD_create_response_from_buffer(text.size(), const_cast<char *>(text.data()), MHD_RESPMEM_MUST_COPY);
+    if (response == nullptr) return MHD_NO;
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "application/json");
     if (extra_header != nullptr) MHD_add_response_header(response, extra_header, extra_value);
     MHD_Result queued = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
     return queued;
-}
-
-// Sends `value` (taken over) as the body.
-MHD_Result send_json(MHD_Connection *connection, unsigned status, json_t *value, const char *extra_header = nullptr,
-                     const char *extra_value = nullptr) {
-    char *text = value != nullptr ? json_dumps(value, JSON_COMPACT) : nullptr;
-    json_decref(value);
-    if (text == nullptr) {
-        // Out of memory; try the shortest answer that still tells.
-        text = strdup("{\"error\":\"answer could not be built\"}");
-        if (text == nullptr) return MHD_NO;
-        status = MHD_HTTP_INTERNAL_SERVER_ERROR;
-    }
-    return send_text(connection, status, text, extra_header, extra_value);
 }
 
 MHD_Result send_error(MHD_Connection *connection, unsigned status, const char *message,
@@ -157,13 +154,24 @@ MHD_Result answer(void *context, MHD_Connection *connection, const char *url, co
             request->body.clear();
             if (request->received > kMaxDiscardBytes) return MHD_NO;
         } else {
-            request->body.append(upload_data, *upload_data_size);
+            try {
+                request->body.append(upload_data, *upload_data_size);
+            } catch (const std::bad_alloc &) {
+                return MHD_NO;  // out of memory: drop this connection, serve the others
+            }
         }
         *upload_data_size = 0;
         return MHD_YES;
     }
     if (request->over_limit) return send_error(connection, MHD_HTTP_CONTENT_TOO_LARGE, "body too large");
     return run_call(connection, url + sizeof kCallPrefix - 1, *request);
+}
+
+// libmicrohttpd's own messages (a client that went away, a TLS handshake that
+// failed), marked as the server's.
+void log_message(void * /*context*/, const char *format, va_list arguments) {
+    std::fputs("ombixd: ", stderr);
+    std::vfprintf(stderr, format, arguments);
 }
 
 void request_done(void * /*context*/, MHD_Connection * /*connection*/, void **state,
@@ -186,17 +194,24 @@ Server *start_server(const ServerSettings &settings, std::string &error) {
     bool tls = !settings.tls_cert_pem.empty();
     if (tls) flags |= MHD_USE_TLS;
     const sockaddr *address = reinterpret_cast<const sockaddr *>(&settings.address.storage);
-    // Options that do not apply (TLS without TLS) end the list early.
-    server->daemon = MHD_start_daemon(
-        flags, 0, nullptr, nullptr, &answer, server,
-        MHD_OPTION_SOCK_ADDR, address,
-        MHD_OPTION_THREAD_POOL_SIZE, settings.threads,
-        MHD_OPTION_CONNECTION_TIMEOUT, settings.idle_timeout_s,
-        MHD_OPTION_CONNECTION_LIMIT, settings.max_connections,
-        MHD_OPTION_NOTIFY_COMPLETED, &request_done, nullptr,
-        tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, settings.tls_cert_pem.c_str(),
-        MHD_OPTION_HTTPS_MEM_KEY, settings.tls_key_pem.c_str(),
-        MHD_OPTION_END);
+    auto external_logger = reinterpret_cast<intptr_t>(&log_message);
+    auto completed = reinterpret_cast<intptr_t>(&request_done);
+    std::vector<MHD_OptionItem> options = {
+        {MHD_OPTION_EXTERNAL_LOGGER, external_logger, nullptr},  // first, so that it sees every message
+        {MHD_OPTION_SOCK_ADDR, 0, const_cast<sockaddr *>(address)},
+        {MHD_OPTION_CONNECTION_TIMEOUT, settings.idle_timeout_s, nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT, settings.max_connections, nullptr},
+        {MHD_OPTION_NOTIFY_COMPLETED, completed, nullptr},
+    };
+    // A pool of one is no pool: the polling thread serves alone.
+    if (settings.threads > 1) options.push_back({MHD_OPTION_THREAD_POOL_SIZE, settings.threads, nullptr});
+    if (tls) {
+        options.push_back({MHD_OPTION_HTTPS_MEM_CERT, 0, const_cast<char *>(settings.tls_cert_pem.c_str())});
+        options.push_back({MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char *>(settings.tls_key_pem.c_str())});
+    }
+    options.push_back({MHD_OPTION_END, 0, nullptr});
+    server->daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &answer, server, MHD_OPTION_ARRAY, options.data(),
+                                      MHD_OPTION_END);
     if (server->daemon == nullptr) {
         error = "cannot listen on " + settings.address.host + (tls ? " (or the TLS certificate or key is unusable)" : "");
         delete server;

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 dir=${1:?usage: build-windows.sh BUILD_DIR}
 
 echo "=== $dir"
+mkdir -p "$dir"
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
-  > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+  > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
 cmake --build "$dir" --target vxbootdisk -j "$(nproc)"
 
 exe=$dir/bootdisk/vxbootdisk.exe

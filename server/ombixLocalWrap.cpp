@@ -8,7 +8,9 @@
 #include "call_index.h"
 #include "call_table.h"
 #include "ombix_api.h"
+#include "record_frame.h"
 #include "scalar_frame.h"
+#include "transfer_frame.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ using namespace ombix::server;
 #define TYPE_OUT(type, name) , type *
 
 // A scalar row becomes Ombix<call>_JSonWrap. The row's member types must be
-// exactly the local function's argument types.
+// exactly the local function's argument types. The transfer table has scalar
+// rows too, so SCALAR stays defined until both tables are read.
 #define SCALAR(call, ...)                                                                                  \
     json_t *Ombix##call##_JSonWrap(json_t *params) {                                                       \
         static constexpr const char *names[] = {OMBIX_FOR_EACH(NAME_, __VA_ARGS__) nullptr};               \
@@ -33,10 +36,9 @@ using namespace ombix::server;
         return serve_scalar(&Ombix##call, names, params);                                                  \
     }
 #include "scalar_calls.def"
-#undef SCALAR
-
 #include "record_wrappers.inc"
 #include "transfer_wrappers.inc"
+#undef SCALAR
 
 // ---- The dispatcher ---------------------------------------------------------
 

@@ -135,14 +135,14 @@ RecordData initial_records() {
                         partition("sdb1", "vfat", 30500, 29870)};
     r.smartAttributes = {smart_attributes(12, 1), smart_attributes(9, 2)};
 
-    r.pciDevices = {pci(0, 0, 0, 0x8086, 0x3E10, 0x060000, "Host bridge", "Chipmaker", "Bridge"),
-                    pci(0, 2, 0, 0x8086, 0x3E92, 0x030000, "Integrated graphics", "Chipmaker", "Display controller"),
-                    pci(0, 20, 0, 0x8086, 0xA36D, 0x0C0330, "USB 3.1 xHCI controller", "Chipmaker", "Serial bus controller"),
-                    pci(0, 23, 0, 0x8086, 0xA352, 0x010601, "SATA AHCI controller", "Chipmaker", "Mass storage controller"),
-                    pci(1, 0, 0, 0x8086, 0x1533, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller"),
-                    pci(2, 0, 0, 0x8086, 0x1533, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller")};
-    r.networkDevices = {network("192.168.10.20", "00:1B:21:4C:7A:10", 1000, "eth0"),
-                        network("10.0.0.5", "00:1B:21:4C:7A:11", 100, "eth1")};
+    r.pciDevices = {pci(0, 0, 0, 0x1F4A, 0x0101, 0x060000, "Host bridge", "Chipmaker", "Bridge"),
+                    pci(0, 2, 0, 0x1F4A, 0x0201, 0x030000, "Integrated graphics", "Chipmaker", "Display controller"),
+                    pci(0, 20, 0, 0x1F4A, 0x0301, 0x0C0330, "USB 3.1 xHCI controller", "Chipmaker", "Serial bus controller"),
+                    pci(0, 23, 0, 0x1F4A, 0x0401, 0x010601, "SATA AHCI controller", "Chipmaker", "Mass storage controller"),
+                    pci(1, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller"),
+                    pci(2, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller")};
+    r.networkDevices = {network("192.168.10.20", "02:4F:4D:42:7A:10", 1000, "eth0"),
+                        network("10.0.0.5", "02:4F:4D:42:7A:11", 100, "eth1")};
     return r;
 }
 

@@ -20,6 +20,10 @@ Argument logged_bytes(const std::uint8_t *data, std::int64_t length) {
     return argument;
 }
 
+// Read buffers are noted as pointers, not as integer outputs: the output
+// pattern of fill_outputs must not land in a buffer of any size.
+const std::uint8_t *buffer(const std::uint8_t *data) { return data; }
+
 Eeprom *eeprom_at(std::vector<Eeprom> &devices, std::uint8_t busNr, std::uint8_t address) {
     for (Eeprom &device : devices) {
         if (device.busNr == busNr && device.address == address) return &device;
@@ -58,7 +62,7 @@ bool within(const std::vector<std::uint8_t> &area, std::int32_t offset, std::int
 extern "C" {
 
 int32_t OmbixStorageRead(int32_t handle, int32_t storageNr, int32_t offset, uint8_t *data, int32_t dataLength) {
-    SimCall call("OmbixStorageRead", handle, storageNr, offset, data, dataLength);
+    SimCall call("OmbixStorageRead", handle, storageNr, offset, buffer(data), dataLength);
     std::vector<std::uint8_t> *area = storage_at(storageNr);
     if (area == nullptr) return call.finish(kNoDevice);
     if (!within(*area, offset, dataLength) || (data == nullptr && dataLength > 0)) return call.finish(kInvalidValue);
@@ -86,7 +90,7 @@ int32_t OmbixI2cProbe(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t
 
 int32_t OmbixI2cRead(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed,
                      uint8_t *data, uint32_t *dataLength) {
-    SimCall call("OmbixI2cRead", handle, i2cNr, i2cAddress, memoryAddress, memoryAddressUsed, data, *dataLength);
+    SimCall call("OmbixI2cRead", handle, i2cNr, i2cAddress, memoryAddress, memoryAddressUsed, buffer(data), *dataLength);
     Eeprom *device = eeprom_at(board().devices.i2c, i2cNr, i2cAddress);
     if (device == nullptr) return call.finish(kNoDevice);
     if (data == nullptr && *dataLength > 0) return call.finish(kInvalidValue);
@@ -112,7 +116,7 @@ int32_t OmbixI2cWrite(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t
 // there; then the read goes on from the current address.
 int32_t OmbixI2cXfer(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, const uint8_t *writeData, uint32_t writeLength,
                      uint8_t *readData, uint32_t *readLength) {
-    SimCall call("OmbixI2cXfer", handle, i2cNr, i2cAddress, writeData, writeLength, readData, *readLength);
+    SimCall call("OmbixI2cXfer", handle, i2cNr, i2cAddress, writeData, writeLength, buffer(readData), *readLength);
     call.add(logged_bytes(writeData, writeLength));
     Eeprom *device = eeprom_at(board().devices.i2c, i2cNr, i2cAddress);
     if (device == nullptr) return call.finish(kNoDevice);
@@ -200,7 +204,7 @@ int32_t OmbixSmbusWriteBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddre
 // Returns the block last written at the command; a buffer too small for it is refused.
 int32_t OmbixSmbusReadBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t *data,
                             uint8_t *dataLength) {
-    SimCall call("OmbixSmbusReadBlock", handle, smbusNr, smbusAddress, command, data, *dataLength);
+    SimCall call("OmbixSmbusReadBlock", handle, smbusNr, smbusAddress, command, buffer(data), *dataLength);
     Eeprom *device = eeprom_at(board().devices.smbus, smbusNr, smbusAddress);
     if (device == nullptr) return call.finish(kNoDevice);
     std::uint8_t length = device->blockLengths[command];
@@ -213,7 +217,7 @@ int32_t OmbixSmbusReadBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddres
 
 int32_t OmbixSpiXfer(int32_t handle, uint8_t spiNr, uint16_t deviceId, uint32_t command, uint8_t commandSize,
                      uint32_t numTransfers, const uint8_t *writeData, uint8_t *readData) {
-    SimCall call("OmbixSpiXfer", handle, spiNr, deviceId, command, commandSize, numTransfers, writeData, readData);
+    SimCall call("OmbixSpiXfer", handle, spiNr, deviceId, command, commandSize, numTransfers, writeData, buffer(readData));
     call.add(logged_bytes(writeData, numTransfers));
     SpiMemory *device = spi_at(spiNr, deviceId);
     if (device == nullptr) return call.finish(kNoDevice);

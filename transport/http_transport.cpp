@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "answer.h"
+#include "json_writer.h"
 #include "last_error.h"
 #include "ombix_http_transport.h"
 #include "ombix_transport.h"
@@ -31,6 +33,8 @@ struct Connection {
     CURL *easy = nullptr;
     curl_slist *headers = nullptr;
     std::string call_prefix;  // "<url>/call/"
+    std::string url;          // of the last call: set again only for another call name
+    std::string url_name;
 };
 
 Connection connections[OMBIX_HTTP_MAX_CONNECTIONS];
@@ -48,7 +52,12 @@ std::size_t collect(char *data, std::size_t size, std::size_t count, void *user)
         reply->too_long = true;
         return 0;  // makes libcurl stop with CURLE_WRITE_ERROR
     }
-    reply->body.append(data, bytes);
+    try {
+        reply->body.append(data, bytes);
+    } catch (const std::bad_alloc &) {
+        reply->too_long = true;  // no exception may cross libcurl's C frames
+        return 0;
+    }
     return bytes;
 }
 
@@ -76,6 +85,8 @@ void release(Connection &connection) {
     connection.easy = nullptr;
     connection.headers = nullptr;
     connection.call_prefix.clear();
+    connection.url.clear();
+    connection.url_name.clear();
     connection.open = false;
     ++connection.generation;
 }
@@ -133,19 +144,21 @@ json_t *interpret(long status, const Reply &reply, const char *name, std::int32_
     return take_answer(answer, code);
 }
 
-json_t *call(Connection &connection, const char *name, std::int32_t *code, char *body) {
+json_t *call(Connection &connection, const char *name, std::int32_t *code, const std::string &body) {
     CURL *easy = connection.easy;
-    char *escaped = curl_easy_escape(easy, name, 0);
-    if (escaped == nullptr) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "call name could not be encoded");
-    std::string url = connection.call_prefix + escaped;
-    curl_free(escaped);
+    if (connection.url.empty() || connection.url_name != name) {
+        char *escaped = curl_easy_escape(easy, name, 0);
+        if (escaped == nullptr) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "call name could not be encoded");
+        connection.url = connection.call_prefix + escaped;
+        connection.url_name = name;
+        curl_free(escaped);
+        curl_easy_setopt(easy, CURLOPT_URL, connection.url.c_str());
+    }
 
     Reply reply;
     char error_text[CURL_ERROR_SIZE] = "";
-    const char *content = body != nullptr ? body : "";
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, content);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(std::strlen(content)));
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_text);
     CURLcode outcome = curl_easy_perform(easy);
@@ -204,8 +217,8 @@ extern "C" int32_t OmbixHttpClose(int32_t handle) {
 extern "C" json_t *OmbixExecuteRemoteCall(int32_t handle, const char *name, int32_t *code, json_t *params) {
     ombix::transport::clear_last_error();
     // The list is ours from here on: turn it into the body and let it go.
-    char *body = params != nullptr ? json_dumps(params, JSON_COMPACT | JSON_ENCODE_ANY) : nullptr;
-    bool encoded = params == nullptr || body != nullptr;
+    std::string body;
+    bool encoded = params == nullptr || ombix::transport::append_json(params, body);
     json_decref(params);
     if (!encoded) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "parameter list could not be encoded");
 
@@ -220,6 +233,5 @@ extern "C" json_t *OmbixExecuteRemoteCall(int32_t handle, const char *name, int3
         else
             outs = fail(code, OMBIX_TRANSPORT_RC_BAD_HANDLE, "no open connection has this handle");
     }
-    std::free(body);
     return outs;
 }

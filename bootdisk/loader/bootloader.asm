@@ -35,7 +35,9 @@
 ;   0x1F9   5  "VXEXT", compared with the OEM name
 ;   0x1FE   2  zero here; the built sector keeps the drive's signature
 ; Every text sits behind `times` padding, so the assembler itself refuses
-; code that grows into the texts, and a text that moves out of place.
+; code that grows into the texts, and a text that moves out of place. The
+; build prints how many of the 418 code bytes are used: 417 at this writing,
+; one of them a no-operation that puts the far pointer at 0x17E.
 ;
 ; The code needs a 386 or later (32-bit operands in real mode, pusha, movzx).
 
@@ -258,7 +260,7 @@ ReadAttempt:
     mov dx, [CurrentSector + 2]
     mov cx, [bp + SectorsPerTrack]
     cmp dx, cx
-    jae ExtendedRead           ; the track number would not fit 16 bits
+    jae ExtendedRead            ; the track would not fit 16 bits (or no sectors per track)
     div cx
     inc dx
     mov cx, dx                  ; CL = sector within the track, from 1

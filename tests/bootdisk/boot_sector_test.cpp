@@ -75,6 +75,10 @@ const CheckCase kChecks[] = {
      [](Bytes &s) { s.resize(4096, 0); }, 4096, 8000, FAT_FAULT_CLUSTER_BYTES},
 };
 
+void PrintTo(const CheckCase &row, std::ostream *out) {
+    *out << row.behaviour;
+}
+
 class BootSectorCheck : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(BootSectorCheck, FailsExactlyItsConditions) {

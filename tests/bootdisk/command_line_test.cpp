@@ -102,6 +102,10 @@ const CommandLineCase kCases[] = {
      {lines::readFrom("E:"), lines::created, lines::toFile("VXLD.BIN"), lines::done}, 0},
 };
 
+void PrintTo(const CommandLineCase &row, std::ostream *out) {
+    *out << row.behaviour;
+}
+
 class CommandLine : public testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(CommandLine, PrintsExactlyItsLinesAndExitStatus) {

@@ -266,6 +266,10 @@ bool isWrite(const std::string &entry) {
     return entry.rfind("write", 0) == 0 && entry.find("failed") == std::string::npos;
 }
 
+void PrintTo(const FailureCase &row, std::ostream *out) {
+    *out << row.behaviour;
+}
+
 class RunFailure : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(RunFailure, PrintsItsLineReleasesInOrderAndExitsWithOne) {

@@ -1,0 +1,115 @@
+// The cross-built Windows program under wine: same command line, same lines,
+// and the same sector as the Linux build.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell.h"
+#include "tool_lines.h"
+#include "usage_text.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Lines = std::vector<std::string>;
+
+// Runs wine in dir. Its output goes through a file: the wine server that wine
+// starts inherits the output and would hold a pipe open for seconds.
+CommandResult runWine(const std::filesystem::path &dir, const std::string &arguments) {
+    const std::string output = shellQuoted((dir / "wine-output.txt").string());
+    const CommandResult run = runCommand(
+        "cd " + shellQuoted(dir.string()) + " && WINEPREFIX=" + shellQuoted(VXBOOTDISK_WINE_PREFIX) +
+        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wine " + arguments + " > " + output +
+        " 2>&1 < /dev/null");
+    const Bytes text = readBytes(dir / "wine-output.txt");
+    return CommandResult{run.status, std::string(text.begin(), text.end()) + run.output};
+}
+
+// Empty when the program can be tested; otherwise why not.
+std::string whyWineCannotRun() {
+    static const std::string reason = [] {
+        if (std::string(VXBOOTDISK_WINDOWS_PROGRAM).empty())
+            return std::string("no Windows build given (VXBOOTDISK_WINDOWS_EXE is not set)");
+        ScratchDirectory dir;
+        const CommandResult probe = runWine(dir.path(), "cmd /c echo wine-started");
+        if (probe.output.find("wine-started") == std::string::npos)
+            return "wine cannot start: " + probe.output.substr(0, 400);
+        return std::string();
+    }();
+    return reason;
+}
+
+CommandResult runWindowsTool(const ScratchDirectory &dir, const std::string &arguments) {
+    return runWine(dir.path(), shellQuoted(VXBOOTDISK_WINDOWS_PROGRAM) + " " + arguments);
+}
+
+#define SKIP_WITHOUT_WINE()                                          \
+    do {                                                             \
+        const std::string reason = whyWineCannotRun();               \
+        if (!reason.empty())                                         \
+            GTEST_SKIP() << reason;                                  \
+    } while (0)
+
+TEST(WindowsProgram, PrintsTheUsageTextAndExitsWithOne) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const CommandResult result = runWindowsTool(dir, "-h");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output), usageLines("vxbootdisk"));
+}
+
+TEST(WindowsProgram, NamesAnInvalidSwitch) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const CommandResult result = runWindowsTool(dir, "E: -ownrisk -x");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output), concat({"vxbootdisk: Invalid switch - /x"}, usageLines("vxbootdisk")));
+}
+
+TEST(WindowsProgram, BuildsTheSameBlankSectorAsTheLinuxProgram) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const CommandResult windows = runWindowsTool(dir, "-ownrisk -ignore -b out.bin");
+    EXPECT_EQ(windows.status, 0);
+    EXPECT_EQ(outputLines(windows.output),
+              (Lines{lines::skipped, lines::created, lines::toFile("out.bin"), lines::done}));
+
+    const CommandResult linux = runCommand("cd " + shellQuoted(dir.path().string()) + " && " +
+                                           shellQuoted(VXBOOTDISK_PROGRAM) + " -ownrisk -ignore -b linux.bin");
+    ASSERT_EQ(linux.status, 0) << linux.output;
+    const Bytes sector = readBytes(dir / "out.bin");
+    EXPECT_EQ(sector.size(), 512u);
+    EXPECT_EQ(sector, readBytes(dir / "linux.bin"));
+}
+
+TEST(WindowsProgram, ReportsADriveThatCannotBeOpened) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const CommandResult result = runWindowsTool(dir, "-ownrisk Q: -r missing.bin");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output), (Lines{lines::failed("Open Q:")}));
+}
+
+// wine maps a drive's raw device to a file through a "x::" link; it opens and
+// locks such a volume but answers no geometry query for a plain file.
+TEST(WindowsProgram, OpensAndLocksAVolumeThenAsksForItsGeometry) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const std::filesystem::path image = dir / "floppy.img";
+    writeBytes(image, Bytes(1474560, 0));
+    const std::filesystem::path devices = std::filesystem::path(VXBOOTDISK_WINE_PREFIX) / "dosdevices";
+    std::error_code ignored;
+    std::filesystem::remove(devices / "r::", ignored);
+    std::filesystem::remove(devices / "r:", ignored);
+    std::filesystem::create_symlink(image, devices / "r::");
+    std::filesystem::create_directory_symlink(dir.path(), devices / "r:");
+    const CommandResult result = runWindowsTool(dir, "R: -ownrisk");
+    std::filesystem::remove(devices / "r::", ignored);
+    std::filesystem::remove(devices / "r:", ignored);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output), (Lines{lines::failed("Get Disk Geometry R:")}));
+    EXPECT_EQ(readBytes(image), Bytes(1474560, 0));
+}
+
+}  // namespace

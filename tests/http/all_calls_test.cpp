@@ -11,7 +11,6 @@
 
 #include "call_invoker.h"
 #include "json_text.h"
-#include "ombixLocalWrap.h"
 #include "ombixRemoteCall.h"
 #include "ombix_api.h"
 #include "ombix_http_transport.h"
@@ -66,7 +65,7 @@ const std::map<std::string, Arguments> kArguments = {
     {"OmbixGetFanSpeed", {{"fanNr", "2"}}},
     {"OmbixGetFanMode", {{"fanNr", "2"}}},
     {"OmbixSetFanModeManual", {{"fanNr", "2"}, {"targetPwm", "200"}}},
-    {"OmbixSetFanModeManualRpm", {{"fanNr", "1"}, {"targetRpm", "4294967295"}}},
+    {"OmbixSetFanModeManualRpm", {{"fanNr", "1"}, {"targetRpm", "4000"}}},
     {"OmbixSetFanModeThermalCruise", {{"fanNr", "0"}, {"targetTemp", "60"}, {"toleranceTemp", "4"}}},
     {"OmbixSetCpuFanSpeed", {{"cpuFanSpeedPwm", "255"}}},
     {"OmbixSetCpuFanSpeedRpm", {{"cpuFanSpeedRpm", "3000"}}},
@@ -84,18 +83,18 @@ const std::map<std::string, Arguments> kArguments = {
      {{"i2cNr", "0"}, {"i2cAddress", "0x50"}, {"memoryAddress", "0"}, {"memoryAddressUsed", "1"}, {"dataLength", "8"}}},
     {"OmbixI2cWrite", {{"i2cNr", "0"}, {"i2cAddress", "0x50"}, {"memoryAddress", "0"}, {"data", "a1a2a3"}}},
     {"OmbixI2cXfer", {{"i2cNr", "0"}, {"i2cAddress", "0x50"}, {"writeData", "00"}, {"readLength", "4"}}},
-    {"OmbixSmbusQuickCommand", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"operation", "1"}}},
-    {"OmbixSmbusSendByte", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"byte", "0x11"}}},
-    {"OmbixSmbusReceiveByte", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}}},
-    {"OmbixSmbusWriteByte", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "1"}, {"byte", "0x22"}}},
-    {"OmbixSmbusReadByte", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "1"}}},
-    {"OmbixSmbusWriteWord", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "2"}, {"word", "0xbeef"}}},
-    {"OmbixSmbusReadWord", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "2"}}},
-    {"OmbixSmbusWriteBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "3"}, {"data", "01020304"}}},
-    {"OmbixSmbusReadBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x20"}, {"command", "3"}, {"dataLength", "32"}}},
+    {"OmbixSmbusQuickCommand", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"operation", "1"}}},
+    {"OmbixSmbusSendByte", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"byte", "0x11"}}},
+    {"OmbixSmbusReceiveByte", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}}},
+    {"OmbixSmbusWriteByte", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "1"}, {"byte", "0x22"}}},
+    {"OmbixSmbusReadByte", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "1"}}},
+    {"OmbixSmbusWriteWord", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "2"}, {"word", "0xbeef"}}},
+    {"OmbixSmbusReadWord", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "2"}}},
+    {"OmbixSmbusWriteBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"data", "01020304"}}},
+    {"OmbixSmbusReadBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"dataLength", "32"}}},
     {"OmbixSpiXfer",
-     {{"spiNr", "0"}, {"deviceId", "0"}, {"command", "0x9f"}, {"commandSize", "1"}, {"numTransfers", "4"},
-      {"writeData", "00000000"}}},
+     {{"spiNr", "0"}, {"deviceId", "0"}, {"command", "0x02000010"}, {"commandSize", "4"}, {"numTransfers", "4"},
+      {"writeData", "c0ffee00"}}},
     {"OmbixGpioGetDirection", {{"gpioNr", "3"}}},
     {"OmbixGpioGetDirectionCaps", {{"gpioNr", "1"}}},
     {"OmbixGpioSetDirection", {{"gpioNr", "3"}, {"direction", "1"}}},
@@ -103,18 +102,6 @@ const std::map<std::string, Arguments> kArguments = {
     {"OmbixGpioSetLevel", {{"gpioNr", "3"}, {"level", "0"}}},
     {"OmbixWatchdogEnable", {{"timeout", "30"}}},
 };
-
-// Whether this build's executor serves `name`: a one-element list of the
-// wrong shape is refused without calling the local API, and only a name the
-// dispatcher does not know gives null.
-bool dispatcher_serves(const char *name) {
-    json_t *probe = json_pack("[i]", 1);
-    json_t *answer = ombixExecuteName(name, probe);
-    json_decref(probe);
-    bool served = answer != nullptr;
-    json_decref(answer);
-    return served;
-}
 
 std::string outputs_text(const CallResult &result) { return ombix::test::text_of(result.outputs); }
 
@@ -133,8 +120,8 @@ protected:
     std::int32_t handle = 0;
 };
 
-TEST_F(AllCallsOverHttp, every_served_call_gives_the_code_and_outputs_of_the_local_call) {
-    std::size_t served = 0;
+TEST_F(AllCallsOverHttp, every_call_gives_the_code_and_outputs_of_the_local_call) {
+    std::size_t succeeded = 0;
     for (const Call &call : kCalls) {
         SCOPED_TRACE(call.info.name);
         auto found = kArguments.find(call.info.name);
@@ -142,22 +129,18 @@ TEST_F(AllCallsOverHttp, every_served_call_gives_the_code_and_outputs_of_the_loc
 
         CallResult remote = call.remote(call.info, handle, arguments);
         ASSERT_TRUE(remote.ran) << remote.error;
-        if (!dispatcher_serves(call.info.name)) {
-            // Not in this build yet: the server says so, and nothing else.
-            EXPECT_EQ(remote.code, OMBIX_TRANSPORT_RC_UNKNOWN_CALL) << OmbixTransportLastError();
-            continue;
-        }
-        ++served;
         CallResult local = call.local(call.info, 0, arguments);
         ASSERT_TRUE(local.ran) << local.error;
         EXPECT_EQ(remote.code, local.code) << OmbixTransportLastError();
+        if (remote.code == OMBIX_RC_OK || remote.code == OMBIX_RC_OUTPUTS_VALID) ++succeeded;
         EXPECT_EQ(outputs_text(remote), outputs_text(local));
         json_decref(remote.outputs);
         json_decref(local.outputs);
     }
-    std::printf("calls served and checked over HTTP: %zu of %zu\n", served, std::size(kCalls));
-    EXPECT_GE(served, 56u);  // the scalar calls at least
     EXPECT_EQ(std::size(kCalls), 88u);
+    // The arguments above are chosen so that the board can do what they ask:
+    // a failure on both sides alike would compare equal and prove little.
+    EXPECT_EQ(succeeded, std::size(kCalls));
 }
 
 TEST_F(AllCallsOverHttp, known_values_of_the_simulated_board_arrive_unchanged) {
@@ -176,8 +159,6 @@ TEST_F(AllCallsOverHttp, known_values_of_the_simulated_board_arrive_unchanged) {
 }
 
 TEST_F(AllCallsOverHttp, the_largest_storage_transfer_crosses_in_both_directions) {
-    if (!dispatcher_serves("OmbixStorageWrite") || !dispatcher_serves("OmbixStorageRead"))
-        GTEST_SKIP() << "storage transfers are not served by this build yet";
     std::string written(OMBIX_MAX_TRANSFER_BYTES, '\0');
     for (std::size_t k = 0; k < written.size(); ++k) written[k] = static_cast<char>(k * 7 + k / 256);
     const auto *bytes = reinterpret_cast<const std::uint8_t *>(written.data());

@@ -78,7 +78,9 @@ TEST_F(BadInput, each_bad_request_is_refused_with_its_status_and_a_json_error) {
         SCOPED_TRACE(bad.what);
         RawReply reply = exchange(server.port(), bad.request);
         EXPECT_EQ(reply.status, bad.status) << reply.body;
-        if (bad.error != nullptr) EXPECT_EQ(error_text(reply).rfind(bad.error, 0), 0u) << reply.body;
+        if (bad.error != nullptr) {
+            EXPECT_EQ(error_text(reply).rfind(bad.error, 0), 0u) << reply.body;
+        }
     }
     expect_still_serving(server);
 }

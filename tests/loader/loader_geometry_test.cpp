@@ -91,11 +91,15 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"BiosFailsParameters", 80, 2, 9, false, 2, 9, 0x00, 0, 2, 3, {0, 0, 8}},
         // 2048 + 1 + 2 * 200 = 2449 = track 38 (63 sectors), cylinder 2, head 6, sector 56
         GeometryCase{"HardDisk16Heads", 1024, 16, 63, true, 16, 63, 0x80, 2048, 4, 200, {2, 6, 56}},
-        // 256 heads: DH = 255 from the BIOS. 1000 * 256 * 63 + 1 + 400 = track 256006,
-        // which is above 16 bits: the hidden sectors stay below, at cylinder 300.
-        GeometryCase{"BiosWith256Heads", 1024, 256, 63, true, 255, 63, 0x80, 300 * 256 * 63 + 255 * 63, 4, 200,
-                     {301, 6, 24}}),
-    [](const testing::TestParamInfo<GeometryCase> &info) { return info.param.name; });
+        // Partition at cylinder 600: 604800 + 401 = track 9606, sector 24;
+        // cylinder bits 8 and 9 travel in CL.
+        GeometryCase{"HardDiskCylinderAbove255", 1024, 16, 63, true, 16, 63, 0x80, 600 * 16 * 63, 4, 200,
+                     {600, 6, 24}},
+        // 256 heads, DH = 255 from the BIOS. Partition at cylinder 200, head
+        // 255: (51455 * 63) + 401 = track 51461, sector 24 = cylinder 201, head 5.
+        GeometryCase{"BiosWith256Heads", 1024, 256, 63, true, 255, 63, 0x80, (200 * 256 + 255) * 63, 4, 200,
+                     {201, 5, 24}}),
+    [](const testing::TestParamInfo<GeometryCase> &param) { return param.param.name; });
 
 TEST(BootGeometry, AFailedDriveParameterCallLeavesTheBpbValuesInTheBootSector) {
     BootScenario s;
@@ -149,7 +153,7 @@ TEST_P(FarSectorTest, AreReadWithTheExtendedReadWhenTheBiosOffersIt) {
         EXPECT_EQ(reads[i].function, 0x42) << i;
         EXPECT_EQ(reads[i].extendedSector, expected[i]) << i;
     }
-    EXPECT_EQ(reads.back().segment, 0x0800 + 0x20 * (reads.size() - 2 - 1));
+    EXPECT_EQ(reads.back().segment, 0x0800 + 0x20 * (reads.size() - 2));
     EXPECT_EQ(reads.back().offset, 0);
     EXPECT_EQ(run.Bytes(kLoadAddress, s.file.size()), s.file);
     EXPECT_EQ(run.screen, "V1.6+++");
@@ -166,11 +170,24 @@ TEST_P(FarSectorTest, StopWithTheReadErrorWhenTheBiosHasNoExtendedRead) {
 INSTANTIATE_TEST_SUITE_P(
     BeyondChs, FarSectorTest,
     testing::Values(
-        // Cylinder 1100 of a 255-head disk.
-        FarSectorCase{"Cylinder1024AndUp", 255, 63, 1100u * 255 * 63},
-        // Track 70000 of a disk that the BIOS describes with 2 sectors per track.
+        // Cylinder 1100 of a 16-head disk (track 17600 would fit 16 bits).
+        FarSectorCase{"Cylinder1024AndUp", 16, 63, 1100u * 16 * 63},
+        // Track 70000 (cylinder 274) of a disk the BIOS describes with 2 sectors per track.
         FarSectorCase{"TrackAbove16Bits", 255, 2, 140000}),
-    [](const testing::TestParamInfo<FarSectorCase> &info) { return info.param.name; });
+    [](const testing::TestParamInfo<FarSectorCase> &param) { return param.param.name; });
+
+TEST(BootGeometry, ABiosReportingNoSectorsPerTrackIsServedByExtendedReads) {
+    BootScenario s;
+    s.drive = 0x80;
+    s.disk.isFloppy = false;
+    s.disk.sectorsPerTrack = 0;
+    s.disk.offersExtendedRead = true;
+    LoaderRun run = s.Boot();
+    ASSERT_EQ(run.outcome, LoaderOutcome::JumpedToBootFile) << run.screen;
+    for (const DiskCall &read : run.Reads()) EXPECT_EQ(read.function, 0x42);
+    EXPECT_EQ(run.Bytes(kLoadAddress, s.file.size()), s.file);
+    EXPECT_TRUE(run.faults.empty());
+}
 
 TEST(BootGeometry, ABpbWithoutHeadsDoesNotDivideByZero) {
     BootScenario s;

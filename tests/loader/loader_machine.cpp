@@ -168,7 +168,8 @@ void OnCode(uc_engine *uc, uint64_t address, uint32_t, void *user) {
     if (address == kBootFileAddress) {
         machine.run.outcome = LoaderOutcome::JumpedToBootFile;
         machine.run.cs = ReadReg(uc, UC_X86_REG_CS);
-        machine.run.ip = ReadReg(uc, UC_X86_REG_IP);
+        // The emulator hands hooks the linear address; IP follows from CS.
+        machine.run.ip = static_cast<uint16_t>(address - machine.run.cs * 16u);
         machine.run.dl = ReadReg(uc, UC_X86_REG_DX) & 0xFF;
         uc_emu_stop(uc);
         return;

@@ -85,6 +85,14 @@ TEST_F(RecordServer, a_text_that_is_not_utf8_is_left_out_and_the_fields_behind_i
     EXPECT_STREQ(json_string_value(json_object_get(json_array_get(record, 1), "i")), "boardVersion");
 }
 
+TEST_F(RecordServer, a_real_that_is_not_finite_cannot_travel_and_is_left_out) {
+    sim::board().records.cpuInfo.cpuMaxCoreSpeed = __builtin_nanf("");
+    JsonPtr answer = serve("OmbixGetCpuInfo", "[]");
+    json_t *record = output(answer);
+    ASSERT_EQ(json_array_size(record), 8u);
+    EXPECT_STREQ(json_string_value(json_object_get(json_array_get(record, 4), "i")), "fsbSpeed");
+}
+
 TEST_F(RecordServer, the_description_goes_out_as_172_base64_characters) {
     JsonPtr answer = serve("OmbixGetPerformanceStateDescription", R"([{"i": "state", "v": 1}])");
     ASSERT_EQ(code(answer), 0);

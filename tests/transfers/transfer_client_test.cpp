@@ -135,8 +135,12 @@ TEST_F(TransferStub, what_the_caller_holds_after_each_answer) {
             EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(s.buffer_after.size())),
                       s.buffer_after)
                 << where;
-            if (s.null_buffer) EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, kFill)) << where;
-            if (has_count) EXPECT_EQ(count, s.count_after) << where;
+            if (s.null_buffer) {
+                EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, kFill)) << where;
+            }
+            if (has_count) {
+                EXPECT_EQ(count, s.count_after) << where;
+            }
             EXPECT_TRUE(last_answer_handled_correctly()) << where;
         }
     }
