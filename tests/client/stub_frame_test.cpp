@@ -7,21 +7,14 @@
 
 #include "json_text.h"
 #include "ombixRemoteCall.h"
+#include "scripted_stub_test.h"
 #include "scripted_transport.h"
 
 using namespace ombix::test;
 
 namespace {
 
-class StubFrame : public ::testing::Test {
-protected:
-    void SetUp() override { reset_transport(); }
-    void TearDown() override {
-        EXPECT_TRUE(last_answer_handled_correctly()) << "answer released by the wrong party";
-        reset_transport();
-    }
-    static std::string sent_params() { return sent_calls().empty() ? "<none>" : sent_calls().back().params; }
-};
+using StubFrame = ScriptedStubTest;
 
 constexpr std::int32_t kUntouched = 0x5A5A5A5A;
 

@@ -12,6 +12,7 @@
 #include "json_text.h"
 #include "ombixRemoteCall.h"
 #include "records.h"
+#include "scripted_stub_test.h"
 #include "scripted_transport.h"
 
 using namespace ombix::test;
@@ -23,15 +24,7 @@ namespace {
 constexpr unsigned char kUntouched = 0x5A;
 constexpr std::int32_t kMismatch = OMBIX_RC_VALUE_MISMATCH;
 
-class RecordClient : public ::testing::Test {
-protected:
-    void SetUp() override { reset_transport(); }
-    void TearDown() override {
-        EXPECT_TRUE(last_answer_handled_correctly()) << "answer released by the wrong party";
-        reset_transport();
-    }
-    static std::string sent_params() { return sent_calls().empty() ? "<none>" : sent_calls().back().params; }
-};
+using RecordClient = ScriptedStubTest;
 
 template <typename R>
 R untouched() {
