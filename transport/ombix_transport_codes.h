@@ -29,6 +29,10 @@ extern "C" {
 #define OMBIX_TRANSPORT_RC_HTTP_STATUS 0x20006
 /* The handle names no open connection (HTTP transport). */
 #define OMBIX_TRANSPORT_RC_BAD_HANDLE 0x20007
+/* The server could not obtain the memory to run the call or to build its
+ * answer. The call may or may not have reached the local API; no output of it
+ * is delivered. */
+#define OMBIX_TRANSPORT_RC_OUT_OF_MEMORY 0x20008
 
 /*
  * The text of the last failure of a call made on this thread: the server's
