@@ -9,6 +9,11 @@ if(OMBIX_M32)
   set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
   list(PREPEND CMAKE_PREFIX_PATH /usr/lib/i386-linux-gnu)
   set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)
+  # Some 64-bit kernels run no 32-bit programs (IA-32 emulation off). There the
+  # tests run under QEMU's user-mode emulator, which CTest and test discovery
+  # put in front of every test program; tests that start programs themselves
+  # read OMBIX_TEST_EMULATOR.
+  include(cmake/m32_runner.cmake)
 endif()
 
 if(OMBIX_SANITIZE)

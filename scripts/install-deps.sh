@@ -14,6 +14,8 @@ packages=(
   g++-mingw-w64-i686 wine wine32:i386 dosfstools mtools
   # boot loader: assembler, emulators, MBR boot code
   nasm libunicorn-dev qemu-system-x86 mbr syslinux-common
+  # 32-bit tests on kernels that run no 32-bit programs
+  qemu-user
   # fuzzing and benchmark baselines
   clang-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
