@@ -241,15 +241,6 @@ const FailureCase kFailures[] = {
      [](ScriptedPlatform &p) { p.files["boot.sav"] = Bytes(512, 0x5A); },
      concat(kReadChecked, {lines::readFromFile("boot.sav"), lines::illegalInFile("boot.sav")}),
      {"read file boot.sav", "free", "close file boot.sav", "unlock", "close volume"}},
-    {"a restore file of a larger volume fails the check", {"E:", "-ownrisk", "-r", "big.sav"},
-     [](ScriptedPlatform &p) {
-         FatLayout larger;
-         larger.totalSectors16 = 5760;
-         larger.sectorsPerCluster = 2;
-         p.files["big.sav"] = fatBootSector(larger);
-     },
-     concat(kReadChecked, {lines::readFromFile("big.sav"), lines::illegalInFile("big.sav")}),
-     {"read file big.sav", "free", "close file big.sav", "unlock", "close volume"}},
     {"a failing seek before the write is reported", {"E:", "-ownrisk"},
      [](ScriptedPlatform &p) { fail(p, PlatformStep::Seek, 2); },
      concat(kBuilt, {lines::failed("SetFilePointer on E:")}),
