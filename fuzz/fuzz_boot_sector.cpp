@@ -62,7 +62,8 @@ void requireSoundVolume(const std::vector<unsigned char> &sector, uint64_t mediu
     require(total <= medium);
     const uint64_t rootSectors = (rootEntries * 32 + bytesPerSector - 1) / bytesPerSector;
     const uint64_t overhead = reserved + fatCount * fatSize + rootSectors;
-    require(overhead < total);
+    // The layout may fill the volume exactly, leaving no data area.
+    require(overhead <= total);
     const uint64_t clusters = (total - overhead) / sectorsPerCluster;
     require(clusters < 65525);
     const uint64_t entryNibbles = clusters < 4085 ? 3 : 4;
