@@ -47,9 +47,24 @@ int platformRead(PlatformHandle handle, void *buffer, uint32_t length, uint32_t 
 int platformWrite(PlatformHandle handle, const void *buffer, uint32_t length, uint32_t *transferred);
 
 PlatformHandle platformOpenFileForReading(const char *name);
-/* Creates the file, or empties an existing one. */
-PlatformHandle platformCreateFile(const char *name);
 int platformClose(PlatformHandle handle);
+
+/* A sector file is written whole or not at all: under a temporary name beside
+ * it, flushed, closed, and only then renamed over the name, so that the name
+ * holds either what it held before or the complete new file. */
+
+/* Creates a new empty file in the folder of name, under a name of its own
+ * that it stores in temporaryName (size bytes). Fails, as opening name for
+ * writing would, when name exists as something a file may not replace (a
+ * folder, a read-only file), and when the temporary name does not fit. */
+PlatformHandle platformCreateTemporaryFile(const char *name, char *temporaryName, size_t size);
+/* Puts what was written to the file on the medium. */
+int platformFlush(PlatformHandle handle);
+/* Renames the closed file temporaryName to name, replacing a file of that
+ * name, and makes the new name last on the medium. */
+int platformRenameFile(const char *temporaryName, const char *name);
+/* Removes a file; one that does not exist counts as removed. */
+int platformRemoveFile(const char *name);
 
 void *platformAllocate(size_t size);
 void platformFree(void *block);

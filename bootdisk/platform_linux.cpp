@@ -260,17 +260,60 @@ PlatformHandle platformOpenFileForReading(const char *name) {
     return adopt(fd, file);
 }
 
-PlatformHandle platformCreateFile(const char *name) {
+PlatformHandle platformCreateTemporaryFile(const char *name, char *temporaryName, size_t size) {
+    struct stat existing;
+    const bool exists = stat(name, &existing) == 0;
+    // What opening the name itself for writing would refuse.
+    if (exists && (!S_ISREG(existing.st_mode) || access(name, W_OK) != 0))
+        return PLATFORM_INVALID_HANDLE;
     OpenFile *file = new (std::nothrow) OpenFile;
     if (file == nullptr)
         return PLATFORM_INVALID_HANDLE;
-    const int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        delete file;
-        return PLATFORM_INVALID_HANDLE;
+    // O_EXCL makes the name ours; a name left by another run is skipped.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const int length = snprintf(temporaryName, size, "%s.%ld-%u.tmp", name,
+                                    static_cast<long>(getpid()), attempt);
+        if (length < 0 || static_cast<size_t>(length) >= size)
+            break;
+        const int fd = open(temporaryName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            // The new file keeps the permissions of the one it replaces.
+            if (exists)
+                (void)fchmod(fd, existing.st_mode & 0777);
+            file->writable = true;
+            file->path = temporaryName;
+            return adopt(fd, file);
+        }
+        if (errno != EEXIST)
+            break;
     }
-    file->writable = true;
-    return adopt(fd, file);
+    delete file;
+    return PLATFORM_INVALID_HANDLE;
+}
+
+int platformFlush(PlatformHandle handle) {
+    return fsync(fromHandle(handle)->fd) == 0;
+}
+
+int platformRenameFile(const char *temporaryName, const char *name) {
+    if (rename(temporaryName, name) != 0)
+        return 0;
+    // The rename itself lasts only once the folder that holds it is flushed.
+    const char *slash = std::strrchr(name, '/');
+    const std::string folder = slash == nullptr ? std::string(".")
+                               : slash == name  ? std::string("/")
+                                                : std::string(name, static_cast<size_t>(slash - name));
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    // Some file systems cannot flush a folder and say so with EINVAL.
+    const bool ok = fsync(fd) == 0 || errno == EINVAL;
+    close(fd);
+    return ok;
+}
+
+int platformRemoveFile(const char *name) {
+    return unlink(name) == 0 || errno == ENOENT;
 }
 
 int platformClose(PlatformHandle handle) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform.h"
@@ -90,8 +91,40 @@ PlatformHandle platformOpenFileForReading(const char *name) {
         CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-PlatformHandle platformCreateFile(const char *name) {
-    return fromWindows(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+PlatformHandle platformCreateTemporaryFile(const char *name, char *temporaryName, size_t size) {
+    // What creating the name itself with CREATE_ALWAYS would refuse.
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
+                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & refused) != 0)
+        return PLATFORM_INVALID_HANDLE;
+    // CREATE_NEW makes the name ours; a name left by another run is skipped.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const int length = snprintf(temporaryName, size, "%s.%lu-%u.tmp", name,
+                                    static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+        if (length < 0 || static_cast<size_t>(length) >= size)
+            break;
+        const HANDLE file =
+            CreateFileA(temporaryName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return fromWindows(file);
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return PLATFORM_INVALID_HANDLE;
+}
+
+int platformFlush(PlatformHandle handle) {
+    return FlushFileBuffers(toWindows(handle)) != 0;
+}
+
+int platformRenameFile(const char *temporaryName, const char *name) {
+    // Write-through: the call returns once the rename is on the medium.
+    return MoveFileExA(temporaryName, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+int platformRemoveFile(const char *name) {
+    return DeleteFileA(name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 int platformClose(PlatformHandle handle) {

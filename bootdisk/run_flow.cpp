@@ -24,6 +24,17 @@ bool writesVolume(RunMode mode) {
     return mode == RunMode::MakeBootable || mode == RunMode::Restore;
 }
 
+// The boot sector check, printing its failure line; place is "on" and the
+// drive name, or "in File" and the file name.
+bool passesCheck(const unsigned char *sector, const MediumParameters &medium, const char *program,
+                 const char *place, const char *name, FILE *out) {
+    if (CheckFatBootSector(sector, medium.bytesPerSector, medium.mediumSizeInSectors))
+        return true;
+    fprintf(out, "%s Failed: No or illegal FAT12 or FAT16 Boot Sector for booting found %s %s\n",
+            program, place, name);
+    return false;
+}
+
 // Steps 2 to 7 of a run; returns the exit status.
 int runSteps(const RunOptions &options, RunMode mode, RunResources *resources, FILE *out) {
     const char *program = resources->programName;
@@ -51,12 +62,8 @@ int runSteps(const RunOptions &options, RunMode mode, RunResources *resources, F
         fprintf(out, "%s Progress: Original Bootloader and Disk Parameters read from %s\n", program,
                 options.driveName);
         if (!options.ignore) {
-            if (!CheckFatBootSector(sector, sectorSize, medium.mediumSizeInSectors)) {
-                fprintf(out,
-                        "%s Failed: No or illegal FAT12 or FAT16 Boot Sector for booting found on %s\n",
-                        program, options.driveName);
+            if (!passesCheck(sector, medium, program, "on", options.driveName, out))
                 return ReleaseRunResources(1, resources, out);
-            }
             fprintf(out, "%s Progress: Original Disk parameters checked\n", program);
         }
     }
@@ -66,6 +73,14 @@ int runSteps(const RunOptions &options, RunMode mode, RunResources *resources, F
             return ReleaseRunResources(1, resources, out);
         fprintf(out, "%s Progress: Bootloader and Disk Parameters read from File %s\n", program,
                 options.fileName);
+        // A sector from a file is held to the drive's own standard: arbitrary
+        // bytes written to sector 0 would leave the volume unreadable.
+        if (!options.ignore) {
+            if (!passesCheck(sector, medium, program, "in File", options.fileName, out))
+                return ReleaseRunResources(1, resources, out);
+            fprintf(out, "%s Progress: Disk parameters of File %s checked\n", program,
+                    options.fileName);
+        }
     } else if (mode != RunMode::Save) {
         BuildBootSector(sector, medium.hiddenSectors);
         fprintf(out, "%s Progress: Bootloader created\n", program);

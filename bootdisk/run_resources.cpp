@@ -9,6 +9,7 @@ void initRunResources(RunResources *resources, const char *programName, const ch
     resources->programName = programName;
     resources->driveName = driveName;
     resources->fileName = fileName;
+    resources->temporaryFileName[0] = '\0';
 }
 
 int ReleaseRunResources(int status, RunResources *resources, FILE *out) {
@@ -22,6 +23,15 @@ int ReleaseRunResources(int status, RunResources *resources, FILE *out) {
             status = 1;
         }
         resources->fileHandle = PLATFORM_INVALID_HANDLE;
+    }
+    // A sector file that did not get its name must not be left behind.
+    if (resources->temporaryFileName[0] != '\0') {
+        if (!platformRemoveFile(resources->temporaryFileName)) {
+            fprintf(out, "%s Failed: Delete File %s\n", resources->programName,
+                    resources->temporaryFileName);
+            status = 1;
+        }
+        resources->temporaryFileName[0] = '\0';
     }
     if (resources->volumeHandle == PLATFORM_INVALID_HANDLE)
         return status;

@@ -139,11 +139,33 @@ int readSectorFile(RunResources *resources, unsigned char *buffer, uint32_t byte
 
 int writeSectorFile(RunResources *resources, const unsigned char *buffer, uint32_t bytesPerSector,
                     FILE *out) {
-    resources->fileHandle = platformCreateFile(resources->fileName);
+    const char *program = resources->programName;
+    const char *name = resources->fileName;
+    resources->fileHandle = platformCreateTemporaryFile(name, resources->temporaryFileName,
+                                                        sizeof resources->temporaryFileName);
     if (resources->fileHandle == PLATFORM_INVALID_HANDLE) {
-        fprintf(out, "%s Failed: Open Write on %s\n", resources->programName, resources->fileName);
+        resources->temporaryFileName[0] = '\0';
+        fprintf(out, "%s Failed: Open Write on %s\n", program, name);
         return 0;
     }
-    return writeExactly(resources->fileHandle, buffer, bytesPerSector, resources,
-                        resources->fileName, out);
+    if (!writeExactly(resources->fileHandle, buffer, bytesPerSector, resources, name, out))
+        return 0;
+    if (!platformFlush(resources->fileHandle)) {
+        fprintf(out, "%s Failed: Flush File %s\n", program, name);
+        return 0;
+    }
+    // Closed before the rename, which some systems refuse for an open file;
+    // from here on the release only has the temporary file to remove.
+    const PlatformHandle file = resources->fileHandle;
+    resources->fileHandle = PLATFORM_INVALID_HANDLE;
+    if (!platformClose(file)) {
+        fprintf(out, "%s Failed: Close File %s\n", program, name);
+        return 0;
+    }
+    if (!platformRenameFile(resources->temporaryFileName, name)) {
+        fprintf(out, "%s Failed: Rename to File %s\n", program, name);
+        return 0;
+    }
+    resources->temporaryFileName[0] = '\0';
+    return 1;
 }

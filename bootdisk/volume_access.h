@@ -25,6 +25,9 @@ int writeVolumeSector(RunResources *resources, const unsigned char *buffer,
                       uint32_t bytesPerSector, FILE *out);
 int readSectorFile(RunResources *resources, unsigned char *buffer, uint32_t bytesPerSector,
                    FILE *out);
+/* Writes the sector file whole or not at all: under a temporary name that
+ * is renamed to the file name once the sector is written, flushed and
+ * closed. On failure the temporary file is left for the release to remove. */
 int writeSectorFile(RunResources *resources, const unsigned char *buffer, uint32_t bytesPerSector,
                     FILE *out);
 

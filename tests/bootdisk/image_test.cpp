@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "linux_tool.h"
 #include "shell.h"
+#include "test_names.h"
 #include "tool_lines.h"
 
 namespace {
@@ -20,25 +23,6 @@ using Bytes = std::vector<unsigned char>;
 using Lines = std::vector<std::string>;
 
 constexpr size_t kSector = 512;
-
-// Runs the Linux program in dir with the given VXBOOTDISK_ variables and arguments.
-CommandResult runLinuxTool(const ScratchDirectory &dir, const std::string &environment,
-                           const std::vector<std::string> &args) {
-    std::string command = "cd " + shellQuoted(dir.path().string()) + " && env -u VXBOOTDISK_A -u VXBOOTDISK_C " +
-                          environment + " " + shellQuoted(VXBOOTDISK_PROGRAM);
-    for (const std::string &arg : args)
-        command += " " + shellQuoted(arg);
-    return runCommand(command);
-}
-
-std::string volume(char drive, const std::filesystem::path &image, const std::string &suffix = "") {
-    return std::string("VXBOOTDISK_") + drive + "=" + shellQuoted(image.string() + suffix);
-}
-
-void mustRun(const std::string &command) {
-    const CommandResult result = runCommand(command);
-    ASSERT_EQ(result.status, 0) << command << "\n" << result.output;
-}
 
 struct Content {
     std::string name;
@@ -163,6 +147,101 @@ INSTANTIATE_TEST_SUITE_P(Formats, FormattedImage,
                                          ImageFormat{"fat16BigClusters", "-F 16 -s 8", 20480}),
                          [](const auto &row) { return std::string(row.param.behaviour); });
 
+// What a restore file may hold, and whether the tool writes it to the drive.
+struct RestoreCase {
+    const char *behaviour;
+    // Makes the restore file in dir for the 1.44 MB floppy image.
+    std::function<Bytes(const ScratchDirectory &dir, const std::filesystem::path &image)> restoreFile;
+    std::vector<std::string> switches;  // after "A:", "-ownrisk", "-r", "restore.bin"
+    bool accepted;
+};
+
+void PrintTo(const RestoreCase &row, std::ostream *out) {
+    *out << row.behaviour;
+}
+
+Bytes pseudoRandom(size_t size, uint32_t seed) {
+    Bytes bytes(size);
+    for (unsigned char &b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<unsigned char>(seed >> 16);
+    }
+    return bytes;
+}
+
+// The first sector of another image that mkfs.fat makes; empty if it cannot.
+Bytes firstSectorOf(const ScratchDirectory &dir, const std::string &options, unsigned kilobytes) {
+    const std::filesystem::path other = dir / "other.img";
+    mustRun("mkfs.fat " + options + " -C " + shellQuoted(other.string()) + " " + std::to_string(kilobytes));
+    const Bytes bytes = readBytes(other);
+    return bytes.size() < kSector ? Bytes{} : Bytes(bytes.begin(), bytes.begin() + kSector);
+}
+
+const RestoreCase kRestores[] = {
+    {"random bytes are refused", [](const ScratchDirectory &, const std::filesystem::path &) {
+         return pseudoRandom(kSector, 11);
+     }, {}, false},
+    {"random bytes after a sound signature are refused", [](const ScratchDirectory &, const std::filesystem::path &) {
+         Bytes bytes = pseudoRandom(kSector, 12);
+         bytes[0x1FE] = 0x55;
+         bytes[0x1FF] = 0xAA;
+         return bytes;
+     }, {}, false},
+    {"the sector of a larger volume is refused", [](const ScratchDirectory &dir, const std::filesystem::path &) {
+         return firstSectorOf(dir, "", 2880);
+     }, {}, false},
+    {"a FAT32 sector is refused", [](const ScratchDirectory &dir, const std::filesystem::path &) {
+         return firstSectorOf(dir, "-F 32", 1440);
+     }, {}, false},
+    {"a longer file gives its first sector", [](const ScratchDirectory &dir, const std::filesystem::path &image) {
+         mustRun("cd " + shellQuoted(dir.path().string()) + " && VXBOOTDISK_A=" + shellQuoted(image.string()) +
+                 " " + shellQuoted(VXBOOTDISK_PROGRAM) + " A: -ownrisk -b built.bin");
+         Bytes bytes = readBytes(dir / "built.bin");
+         const Bytes tail = pseudoRandom(1000, 13);
+         bytes.insert(bytes.end(), tail.begin(), tail.end());
+         return bytes;
+     }, {}, true},
+    {"random bytes are written with -ignore", [](const ScratchDirectory &, const std::filesystem::path &) {
+         return pseudoRandom(kSector, 14);
+     }, {"-ignore"}, true},
+};
+
+class RestoreFile : public testing::TestWithParam<RestoreCase> {};
+
+TEST_P(RestoreFile, IsCheckedLikeTheDrivesSectorBeforeItIsWritten) {
+    const RestoreCase &c = GetParam();
+    ScratchDirectory dir;
+    const std::filesystem::path image = dir / "drive.img";
+    ASSERT_NO_FATAL_FAILURE(mustRun("mkfs.fat -C " + shellQuoted(image.string()) + " 1440"));
+    ASSERT_NO_FATAL_FAILURE(fillImage(dir, image));
+    const Bytes original = readBytes(image);
+    const Bytes restore = c.restoreFile(dir, image);
+    ASSERT_GE(restore.size(), kSector);
+    writeBytes(dir / "restore.bin", restore);
+
+    std::vector<std::string> args{"A:", "-ownrisk", "-r", "restore.bin"};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    const CommandResult result = runLinuxTool(dir, volume('A', image), args);
+
+    const Bytes after = readBytes(image);
+    ASSERT_EQ(after.size(), original.size());
+    EXPECT_TRUE(std::equal(original.begin() + kSector, original.end(), after.begin() + kSector))
+        << "only the first sector may change";
+    if (c.accepted) {
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(Bytes(after.begin(), after.begin() + kSector), Bytes(restore.begin(), restore.begin() + kSector));
+        return;
+    }
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output), (Lines{lines::readFrom("A:"), lines::checked, lines::readFromFile("restore.bin"),
+                                                 lines::illegalInFile("restore.bin")}));
+    EXPECT_EQ(after, original);
+    expectVolumeClean(image);
+    expectFilesReadBack(image);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RestoreFile, testing::ValuesIn(kRestores), BEHAVIOUR_NAMES);
+
 TEST(Fat32Image, FailsTheCheckAndIsLeftAlone) {
     ScratchDirectory dir;
     const std::filesystem::path image = dir / "fat32.img";
@@ -170,9 +249,7 @@ TEST(Fat32Image, FailsTheCheckAndIsLeftAlone) {
     const Bytes original = readBytes(image);
     const CommandResult result = runLinuxTool(dir, volume('A', image), {"A:", "-ownrisk"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(outputLines(result.output),
-              (Lines{lines::readFrom("A:"),
-                     lines::failed("No or illegal FAT12 or FAT16 Boot Sector for booting found on A:")}));
+    EXPECT_EQ(outputLines(result.output), (Lines{lines::readFrom("A:"), lines::illegalOn("A:")}));
     EXPECT_EQ(readBytes(image), original);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -67,9 +68,12 @@ TEST(RunModes, SaveReadsSharedAndReplacesTheFileWithOneSector) {
     EXPECT_EQ(runTool({"E:", "-ownrisk", "-f", "boot.sav"}).status, 0);
     EXPECT_EQ(platform.files["boot.sav"], original);
     EXPECT_EQ(platform.volume, original);
+    EXPECT_EQ(platform.files.count("boot.sav.tmp"), 0u);
+    // The old file is replaced only once the new one is written, flushed and closed.
     EXPECT_EQ(platform.log, (Log{kOpenForReading, "geometry", "allocate 1023", "seek", "read volume",
-                                 "create file boot.sav", "write file boot.sav", "free",
-                                 "close file boot.sav", "close volume"}));
+                                 "create file boot.sav.tmp", "write file boot.sav.tmp",
+                                 "flush file boot.sav.tmp", "close file boot.sav.tmp",
+                                 "rename boot.sav.tmp to boot.sav", "free", "close volume"}));
 }
 
 TEST(RunModes, SaveOfAFailingSectorNeedsIgnore) {
@@ -92,12 +96,26 @@ TEST(RunModes, RestoreWritesTheFirstSectorOfALongerFileAfterTheCheck) {
     const RunResult result = runTool({"E:", "-ownrisk", "-r", "boot.sav"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.lines, (Lines{lines::readFrom("E:"), lines::checked,
-                                   lines::readFromFile("boot.sav"), lines::toDisk("E:"), lines::done}));
+                                   lines::readFromFile("boot.sav"), lines::fileChecked("boot.sav"),
+                                   lines::toDisk("E:"), lines::done}));
     EXPECT_EQ(platform.volume, fatBootSector());
     EXPECT_EQ(platform.log, (Log{kOpenForWriting, "lock", "geometry", "allocate 1023", "seek",
                                  "read volume", "open file boot.sav", "read file boot.sav", "seek",
                                  "write volume", "free", "close file boot.sav", "unlock",
                                  "close volume"}));
+}
+
+TEST(RunModes, RestoreWithIgnoreWritesTheFileUnchecked) {
+    Bytes noise(512);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<unsigned char>(i * 131 + 7);
+    ScriptedPlatform &platform = resetScriptedPlatform(fatBootSector());
+    platform.files["noise.bin"] = noise;
+    const RunResult result = runTool({"E:", "-ownrisk", "-ignore", "-r", "noise.bin"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.lines, (Lines{lines::readFrom("E:"), lines::readFromFile("noise.bin"),
+                                   lines::toDisk("E:"), lines::done}));
+    EXPECT_EQ(platform.volume, noise);
 }
 
 TEST(RunModes, BuildToFileReadsTheDriveForReadingOnly) {
@@ -114,8 +132,9 @@ TEST(RunModes, BuildBlankWritesTheLoaderWithZeroParameters) {
     ScriptedPlatform &platform = resetScriptedPlatform(fatBootSector());
     EXPECT_EQ(runTool({"-ownrisk", "-ignore", "-b", "out.bin"}).status, 0);
     EXPECT_EQ(platform.files["out.bin"], builtFrom(Bytes(512, 0), 0));
-    EXPECT_EQ(platform.log, (Log{"allocate 1023", "create file out.bin", "write file out.bin", "free",
-                                 "close file out.bin"}));
+    EXPECT_EQ(platform.log, (Log{"allocate 1023", "create file out.bin.tmp", "write file out.bin.tmp",
+                                 "flush file out.bin.tmp", "close file out.bin.tmp",
+                                 "rename out.bin.tmp to out.bin", "free"}));
 }
 
 TEST(RunModes, LargeSectorsAreReadAndWrittenWhole) {
@@ -205,9 +224,7 @@ const FailureCase kFailures[] = {
      {lines::failed("Partial ReadFile on E:")}, {"read volume", "free", "unlock", "close volume"}},
     {"a sector that fails the check is not written", {"E:", "-ownrisk"},
      [](ScriptedPlatform &p) { p.volume[0x1FE] = 0; p.volume[0x1FF] = 0; },
-     {lines::readFrom("E:"),
-      lines::failed("No or illegal FAT12 or FAT16 Boot Sector for booting found on E:")},
-     {"read volume", "free", "unlock", "close volume"}},
+     {lines::readFrom("E:"), lines::illegalOn("E:")}, {"read volume", "free", "unlock", "close volume"}},
     {"a missing restore file is reported", {"E:", "-ownrisk", "-r", "boot.sav"}, nullptr,
      concat(kReadChecked, {lines::failed("Open Read on boot.sav")}),
      {"open file boot.sav failed", "free", "unlock", "close volume"}},
@@ -218,6 +235,11 @@ const FailureCase kFailures[] = {
     {"a restore file shorter than a sector is refused", {"E:", "-ownrisk", "-r", "boot.sav"},
      [](ScriptedPlatform &p) { p.files["boot.sav"] = Bytes(511, 1); },
      concat(kReadChecked, {lines::failed("Partial ReadFile on boot.sav")}),
+     {"read file boot.sav", "free", "close file boot.sav", "unlock", "close volume"}},
+    {"a restore file of arbitrary bytes fails the check and is not written",
+     {"E:", "-ownrisk", "-r", "boot.sav"},
+     [](ScriptedPlatform &p) { p.files["boot.sav"] = Bytes(512, 0x5A); },
+     concat(kReadChecked, {lines::readFromFile("boot.sav"), lines::illegalInFile("boot.sav")}),
      {"read file boot.sav", "free", "close file boot.sav", "unlock", "close volume"}},
     {"a failing seek before the write is reported", {"E:", "-ownrisk"},
      [](ScriptedPlatform &p) { fail(p, PlatformStep::Seek, 2); },
@@ -232,26 +254,44 @@ const FailureCase kFailures[] = {
      concat(kBuilt, {lines::failed("Partial WriteFile on E:")}),
      {"write volume", "free", "unlock", "close volume"}},
     {"a sector file that cannot be created is reported", {"E:", "-ownrisk", "-f"},
-     [](ScriptedPlatform &p) { fail(p, PlatformStep::CreateFile); },
+     [](ScriptedPlatform &p) { fail(p, PlatformStep::CreateTemporaryFile); },
      concat(kReadChecked, {lines::failed("Open Write on VXLD.BIN")}),
-     {"create file VXLD.BIN failed", "free", "close volume"}},
-    {"a failing sector file write is reported", {"E:", "-ownrisk", "-f"},
+     {"create file VXLD.BIN.tmp failed", "free", "close volume"}},
+    {"a failing sector file write leaves no file behind", {"E:", "-ownrisk", "-f"},
      [](ScriptedPlatform &p) { fail(p, PlatformStep::WriteFile); },
      concat(kReadChecked, {lines::failed("WriteFile on VXLD.BIN")}),
-     {"write file VXLD.BIN failed", "free", "close file VXLD.BIN", "close volume"}},
-    {"a short sector file write is reported", {"E:", "-ownrisk", "-b", "new.bin"},
+     {"write file VXLD.BIN.tmp failed", "free", "close file VXLD.BIN.tmp", "remove VXLD.BIN.tmp",
+      "close volume"}},
+    {"a short sector file write leaves no file behind", {"E:", "-ownrisk", "-b", "new.bin"},
      [](ScriptedPlatform &p) { shorten(p, PlatformStep::WriteFile); },
      concat(kBuilt, {lines::failed("Partial WriteFile on new.bin")}),
-     {"write file new.bin", "free", "close file new.bin", "close volume"}},
-    {"a blank build whose file cannot be created holds no volume", {"-ownrisk", "-ignore", "-b"},
-     [](ScriptedPlatform &p) { fail(p, PlatformStep::CreateFile); },
-     {lines::skipped, lines::created, lines::failed("Open Write on VXLD.BIN")},
-     {"create file VXLD.BIN failed", "free"}},
-    {"a failing file close after success turns the status to 1", {"E:", "-ownrisk", "-f"},
+     {"write file new.bin.tmp", "free", "close file new.bin.tmp", "remove new.bin.tmp", "close volume"}},
+    {"a failing flush of the sector file leaves no file behind", {"E:", "-ownrisk", "-f"},
+     [](ScriptedPlatform &p) { fail(p, PlatformStep::FlushFile); },
+     concat(kReadChecked, {lines::failed("Flush File VXLD.BIN")}),
+     {"flush file VXLD.BIN.tmp failed", "free", "close file VXLD.BIN.tmp", "remove VXLD.BIN.tmp",
+      "close volume"}},
+    {"a failing close of the written sector file comes before success", {"E:", "-ownrisk", "-f"},
      [](ScriptedPlatform &p) { fail(p, PlatformStep::CloseFile); },
-     {lines::readFrom("E:"), lines::checked, lines::toFile("VXLD.BIN"), lines::done,
-      lines::failed("Close File VXLD.BIN")},
-     {"free", "close file VXLD.BIN failed", "close volume"}},
+     concat(kReadChecked, {lines::failed("Close File VXLD.BIN")}),
+     {"close file VXLD.BIN.tmp failed", "free", "remove VXLD.BIN.tmp", "close volume"}},
+    {"a failing rename keeps the old file", {"E:", "-ownrisk", "-b", "new.bin"},
+     [](ScriptedPlatform &p) { fail(p, PlatformStep::RenameFile); },
+     concat(kBuilt, {lines::failed("Rename to File new.bin")}),
+     {"rename new.bin.tmp to new.bin failed", "free", "remove new.bin.tmp", "close volume"}},
+    {"a temporary file that cannot be removed is named", {"E:", "-ownrisk", "-f"},
+     [](ScriptedPlatform &p) { fail(p, PlatformStep::WriteFile); fail(p, PlatformStep::RemoveFile); },
+     concat(kReadChecked, {lines::failed("WriteFile on VXLD.BIN"), lines::failed("Delete File VXLD.BIN.tmp")}),
+     {"free", "close file VXLD.BIN.tmp", "remove VXLD.BIN.tmp failed", "close volume"}},
+    {"a blank build whose file cannot be created holds no volume", {"-ownrisk", "-ignore", "-b"},
+     [](ScriptedPlatform &p) { fail(p, PlatformStep::CreateTemporaryFile); },
+     {lines::skipped, lines::created, lines::failed("Open Write on VXLD.BIN")},
+     {"create file VXLD.BIN.tmp failed", "free"}},
+    {"a failing file close after success turns the status to 1", {"E:", "-ownrisk", "-r", "boot.sav"},
+     [](ScriptedPlatform &p) { p.files["boot.sav"] = fatBootSector(); fail(p, PlatformStep::CloseFile); },
+     concat(kReadChecked, {lines::readFromFile("boot.sav"), lines::fileChecked("boot.sav"),
+                           lines::toDisk("E:"), lines::done, lines::failed("Close File boot.sav")}),
+     {"free", "close file boot.sav failed", "unlock", "close volume"}},
     {"a failing unlock after success still closes the volume", {"E:", "-ownrisk"},
      [](ScriptedPlatform &p) { fail(p, PlatformStep::UnlockVolume); },
      concat(kBuilt, {lines::toDisk("E:"), lines::done, lines::failed("Unlock volume E:")}),
@@ -266,6 +306,20 @@ bool isWrite(const std::string &entry) {
     return entry.rfind("write", 0) == 0 && entry.find("failed") == std::string::npos;
 }
 
+bool startsWith(const std::string &text, const char *prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// An operation of the write step, which may have written before it failed.
+bool isWriteStep(const std::string &entry) {
+    return startsWith(entry, "write") || startsWith(entry, "flush") || startsWith(entry, "rename") ||
+           (startsWith(entry, "close file") && entry.find(".tmp") != std::string::npos);
+}
+
+// Sector files that every case finds in place, to see that a failed run leaves them be.
+const std::map<std::string, Bytes> kEarlierSectorFiles{{"VXLD.BIN", Bytes(512, 0x0E)},
+                                                       {"new.bin", Bytes(700, 0x0F)}};
+
 void PrintTo(const FailureCase &row, std::ostream *out) {
     *out << row.behaviour;
 }
@@ -276,6 +330,7 @@ TEST_P(RunFailure, PrintsItsLineReleasesInOrderAndExitsWithOne) {
     const FailureCase &c = GetParam();
     const Bytes original = fatBootSector();
     ScriptedPlatform &platform = resetScriptedPlatform(original);
+    platform.files = kEarlierSectorFiles;
     if (c.script)
         c.script(platform);
     const Bytes volumeBefore = platform.volume;
@@ -295,7 +350,7 @@ TEST_P(RunFailure, PrintsItsLineReleasesInOrderAndExitsWithOne) {
     const bool failedBeforeWriting = result.lines.back().find("Sucess") == std::string::npos &&
                                      std::find(result.lines.begin(), result.lines.end(), lines::done) ==
                                          result.lines.end();
-    const bool writeStepFailed = !c.release.empty() && c.release.front().rfind("write", 0) == 0;
+    const bool writeStepFailed = !c.release.empty() && isWriteStep(c.release.front());
     if (failedBeforeWriting && !writeStepFailed) {
         EXPECT_EQ(platform.volume, volumeBefore) << "the drive is untouched";
         EXPECT_EQ(std::count_if(platform.log.begin(), platform.log.end(), isWrite), 0);
@@ -303,6 +358,17 @@ TEST_P(RunFailure, PrintsItsLineReleasesInOrderAndExitsWithOne) {
             if (filesBefore.count(file.first) != 0) {
                 EXPECT_EQ(file.second, filesBefore.at(file.first)) << file.first;
             }
+        }
+    }
+    // Whatever failed, a sector file is the old one or none, never a part.
+    for (const auto &earlier : kEarlierSectorFiles)
+        EXPECT_EQ(platform.files[earlier.first], earlier.second) << earlier.first;
+    const bool toldToDelete = std::any_of(result.lines.begin(), result.lines.end(), [](const std::string &line) {
+        return line.find("Failed: Delete File") != std::string::npos;
+    });
+    for (const auto &file : platform.files) {
+        if (!toldToDelete) {
+            EXPECT_EQ(file.first.find(".tmp"), std::string::npos) << file.first << " was left behind";
         }
     }
 }

@@ -144,15 +144,37 @@ PlatformHandle platformOpenFileForReading(const char *name) {
     return nextFileHandle++;
 }
 
-PlatformHandle platformCreateFile(const char *name) {
-    const bool ok = !fails(PlatformStep::CreateFile);
-    logged(std::string("create file ") + name, ok);
+PlatformHandle platformCreateTemporaryFile(const char *name, char *temporaryName, size_t size) {
+    const std::string temporary = std::string(name) + ".tmp";
+    const bool ok = !fails(PlatformStep::CreateTemporaryFile) && temporary.size() < size;
+    logged("create file " + temporary, ok);
     if (!ok)
         return PLATFORM_INVALID_HANDLE;
-    platform.files[name].clear();
-    open[nextFileHandle] = OpenEntry{name, 0};
+    std::memcpy(temporaryName, temporary.c_str(), temporary.size() + 1);
+    platform.files[temporary].clear();
+    open[nextFileHandle] = OpenEntry{temporary, 0};
     ++platform.openHandles;
     return nextFileHandle++;
+}
+
+int platformFlush(PlatformHandle handle) {
+    return logged(describe(handle, "flush"), !fails(PlatformStep::FlushFile));
+}
+
+int platformRenameFile(const char *temporaryName, const char *name) {
+    const bool ok = !fails(PlatformStep::RenameFile) && platform.files.count(temporaryName) != 0;
+    if (ok) {
+        platform.files[name] = platform.files[temporaryName];
+        platform.files.erase(temporaryName);
+    }
+    return logged(std::string("rename ") + temporaryName + " to " + name, ok);
+}
+
+int platformRemoveFile(const char *name) {
+    const bool ok = !fails(PlatformStep::RemoveFile);
+    if (ok)
+        platform.files.erase(name);
+    return logged(std::string("remove ") + name, ok);
 }
 
 int platformClose(PlatformHandle handle) {

@@ -10,8 +10,8 @@
 
 enum class PlatformStep {
     OpenVolume, LockVolume, UnlockVolume, Geometry, Partition, Seek, ReadVolume,
-    WriteVolume, OpenFileForReading, CreateFile, ReadFile, WriteFile, CloseVolume, CloseFile,
-    Allocate
+    WriteVolume, OpenFileForReading, CreateTemporaryFile, ReadFile, WriteFile, FlushFile,
+    RenameFile, RemoveFile, CloseVolume, CloseFile, Allocate
 };
 
 enum class Fault { Fail, Partial };
@@ -27,7 +27,7 @@ struct ScriptedPlatform {
     DriveGeometry geometry;
     PartitionInformation partition;
     Bytes volume;  // the volume's first sector
-    std::map<std::string, Bytes> files;
+    std::map<std::string, Bytes> files;  // a temporary file is the name with ".tmp" added
     std::map<PlatformStep, ScriptedFault> faults;
     // "open volume \\.\E: for writing", "lock", "read volume", "free", ...;
     // a failed operation is logged with " failed" appended.

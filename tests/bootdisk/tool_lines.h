@@ -14,6 +14,9 @@ const std::string created = "vxbootdisk Progress: Bootloader created";
 inline std::string readFromFile(const std::string &file) {
     return "vxbootdisk Progress: Bootloader and Disk Parameters read from File " + file;
 }
+inline std::string fileChecked(const std::string &file) {
+    return "vxbootdisk Progress: Disk parameters of File " + file + " checked";
+}
 inline std::string toDisk(const std::string &drive) {
     return "vxbootdisk Progress: Bootloader written to Disk " + drive;
 }
@@ -23,6 +26,12 @@ inline std::string toFile(const std::string &file) {
 const std::string done = "vxbootdisk Sucess: Done.";
 inline std::string failed(const std::string &what) {
     return "vxbootdisk Failed: " + what;
+}
+inline std::string illegalOn(const std::string &drive) {
+    return failed("No or illegal FAT12 or FAT16 Boot Sector for booting found on " + drive);
+}
+inline std::string illegalInFile(const std::string &file) {
+    return failed("No or illegal FAT12 or FAT16 Boot Sector for booting found in File " + file);
 }
 
 }  // namespace lines

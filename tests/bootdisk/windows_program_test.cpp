@@ -2,9 +2,13 @@
 // and the same sector as the Linux build.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "full_file_system.h"
 #include "shell.h"
 #include "tool_lines.h"
 #include "usage_text.h"
@@ -81,6 +85,55 @@ TEST(WindowsProgram, BuildsTheSameBlankSectorAsTheLinuxProgram) {
     const Bytes sector = readBytes(dir / "out.bin");
     EXPECT_EQ(sector.size(), 512u);
     EXPECT_EQ(sector, readBytes(dir / "linux.bin"));
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path &folder) {
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(WindowsProgram, ReplacesAnEarlierSectorFileWholeAndLeavesNoOtherFile) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    writeBytes(dir / "out.bin", Bytes(5000, 0x0F));
+    const CommandResult result = runWindowsTool(dir, "-ownrisk -ignore -b out.bin");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(readBytes(dir / "out.bin").size(), 512u);
+    EXPECT_EQ(namesIn(dir.path()), (Lines{"out.bin", "wine-output.txt"}));
+}
+
+// Windows refuses to replace a read-only file, and so does the program before
+// it writes anything (wine running as root would let it through).
+TEST(WindowsProgram, RefusesAReadOnlySectorFile) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    writeBytes(dir / "out.bin", Bytes(700, 0x0F));
+    ASSERT_EQ(chmod((dir / "out.bin").c_str(), 0444), 0);
+    const CommandResult result = runWindowsTool(dir, "-ownrisk -ignore -b out.bin");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(outputLines(result.output),
+              (Lines{lines::skipped, lines::created, lines::failed("Open Write on out.bin")}));
+    EXPECT_EQ(readBytes(dir / "out.bin"), Bytes(700, 0x0F));
+    EXPECT_EQ(namesIn(dir.path()), (Lines{"out.bin", "wine-output.txt"}));
+}
+
+TEST(WindowsProgram, LeavesTheSectorFileAsItWasOnAFullFileSystem) {
+    SKIP_WITHOUT_WINE();
+    ScratchDirectory dir;
+    const FullFileSystem full(dir / "full", {{"out.bin", Bytes(700, 0x0F)}});
+    if (!full.whyNot().empty())
+        GTEST_SKIP() << full.whyNot();
+    for (const char *name : {"full/out.bin", "full/new.bin"}) {
+        const CommandResult result = runWindowsTool(dir, std::string("-ownrisk -ignore -b ") + name);
+        EXPECT_EQ(result.status, 1) << name;
+        EXPECT_EQ(outputLines(result.output),
+                  (Lines{lines::skipped, lines::created, lines::failed(std::string("WriteFile on ") + name)}));
+        EXPECT_EQ(full.names(), Lines{"out.bin"}) << "nothing but the earlier file, after " << name;
+        EXPECT_EQ(readBytes(dir / "full" / "out.bin"), Bytes(700, 0x0F));
+    }
 }
 
 TEST(WindowsProgram, ReportsADriveThatCannotBeOpened) {
