@@ -12,8 +12,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # boot drive tool: Windows cross build, wine, images
   g++-mingw-w64-i686 wine wine32:i386 dosfstools mtools
-  # boot loader: assembler, emulators, MBR boot code
-  nasm libunicorn-dev qemu-system-x86 mbr syslinux-common
+  # boot loader: assembler, emulators, MBR boot code; Bochs with its own BIOS
+  # and its text display (the one that runs headless)
+  nasm libunicorn-dev qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios
   # 32-bit tests on kernels that run no 32-bit programs
   qemu-user
   # fuzzing and benchmark baselines

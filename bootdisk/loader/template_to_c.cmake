@@ -29,16 +29,26 @@ foreach(entry IN LISTS fixed_texts)
   endif()
 endforeach()
 
-file(STRINGS ${MAP} code_end_line REGEX "code_end$")
-if(NOT code_end_line MATCHES "^ *([0-9A-Fa-f]+) ")
-  message(FATAL_ERROR "boot loader: no code_end in ${MAP}")
-endif()
-math(EXPR code_used "0x${CMAKE_MATCH_1} - 0x7C3E")
+# map_address SYMBOL VARIABLE: the address of a label in the assembler's map.
+function(map_address symbol variable)
+  file(STRINGS ${MAP} line REGEX " ${symbol}$")
+  if(NOT line MATCHES "^ *([0-9A-Fa-f]+) ")
+    message(FATAL_ERROR "boot loader: no ${symbol} in ${MAP}")
+  endif()
+  set(${variable} ${CMAKE_MATCH_1} PARENT_SCOPE)
+endfunction()
+
+map_address(code_end code_end)
+math(EXPR code_used "0x${code_end} - 0x7C3E")
 math(EXPR code_free "418 - ${code_used}")
 if(code_free LESS 0)
   message(FATAL_ERROR "boot loader: the code uses ${code_used} bytes, more than 418")
 endif()
-message(STATUS "boot loader: ${code_used} of 418 code bytes used, ${code_free} free")
+# The no-operations that put the far jump's pointer at sector offset 0x17E.
+map_address(far_jump_padding padding_start)
+math(EXPR padding "0x7D7D - 0x${padding_start}")
+message(STATUS "boot loader: ${code_used} of 418 code bytes used (${padding} of them padding "
+               "before the far jump), ${code_free} free")
 
 set(lines "")
 foreach(line RANGE 31)

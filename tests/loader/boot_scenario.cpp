@@ -5,7 +5,7 @@ LoaderRun BootScenario::Boot() {
     volume.WriteTo(disk);
     if (withBootFile) disk.WriteBytes(volume.ClusterSector(cluster), file);
     std::map<uint8_t, SimDisk> disks{{drive, disk}};
-    LoaderRun run = BootLoader(disks, drive, volume.hiddenSectors);
+    LoaderRun run = BootLoader(disks, drive, volume.hiddenSectors, bios);
     disk = disks.at(drive);
     return run;
 }

@@ -22,6 +22,7 @@ struct BootScenario {
     uint16_t cluster = 5;
     unsigned entryIndex = 3;
     bool withBootFile = true;
+    BiosQuirks bios;
 
     // Writes the volume and the boot file, then boots the drive.
     LoaderRun Boot();

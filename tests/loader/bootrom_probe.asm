@@ -1,15 +1,19 @@
 ; Test boot file for the end-to-end boots: entered at 0800:0000 by the boot
 ; sector loader, it checks what the loader promises and reports through the
-; emulator's debug console (port 0xE9), one "key=value" line each:
+; emulator's debug console (port 0xE9), one "key=value" line each, the first
+; behind a line break of its own (the console may carry the emulator's text):
 ;   dl=HH        the drive number in DL at entry
 ;   drive=HH     the drive number in the boot sector at 0000:7C24
 ;   spt=HHHH heads=HHHH   the geometry words at 0000:7C18 and 0000:7C1A
 ;   sector=ok    the boot sector still at 0000:7C00 (texts and signature)
 ;   sum=ok       every byte of this file loaded: a rolling checksum over the
 ;                whole file, balanced to zero by the word appended behind it
+;   screen=TEXT  the cursor's text row up to the cursor: what the loader wrote
 ;   end
-; then halts. The body is padded with a position-dependent pattern to
-; PROBE_SIZE bytes, so that a missing or misplaced sector changes the sum.
+; then stops at a magic breakpoint (xchg bx, bx: a no-operation but in an
+; emulator that ends the run there) and halts. The body is padded with a
+; position-dependent pattern to PROBE_SIZE bytes, so that a missing or
+; misplaced sector changes the sum.
 
 bits 16
 cpu 386
@@ -74,8 +78,33 @@ Entry:
     mov si, TextOk
 .sumKnown:
     call PutText
+
+    ; The cursor position of page 0 in the BIOS data area, then the text
+    ; screen at B800:0000, two bytes a character.
+    mov si, TextScreen
+    call PutText
+    push ds
+    mov ax, 0x0040
+    mov ds, ax
+    movzx cx, byte [0x50]       ; column
+    mov al, [0x51]              ; row
+    mov ah, 160
+    mul ah
+    xchg ax, si
+    push 0xB800
+    pop ds
+    mov dx, DebugPort
+    jcxz .rowDone
+.rowChar:
+    lodsw
+    out dx, al
+    loop .rowChar
+.rowDone:
+    pop ds
+
     mov si, TextEnd
     call PutText
+    xchg bx, bx
 .halt:
     cli
     hlt
@@ -122,12 +151,13 @@ PutHexDigit:
     pop ax
     ret
 
-TextDl:     db "dl=", 0
+TextDl:     db 10, "dl=", 0
 TextDrive:  db 10, "drive=", 0
 TextSpt:    db 10, "spt=", 0
 TextHeads:  db " heads=", 0
 TextSector: db 10, "sector=", 0
 TextSum:    db 10, "sum=", 0
+TextScreen: db 10, "screen=", 0
 TextOk:     db "ok", 0
 TextBad:    db "bad", 0
 TextEnd:    db 10, "end", 10, 0

@@ -1,7 +1,9 @@
-// Where the loader reads: CHS addresses from the BIOS geometry (or the BPB's
-// when the BIOS has none), and extended reads beyond CHS reach.
+// Where the loader reads: CHS addresses from the BIOS geometry on a hard disk
+// (the BPB's on a floppy, or when the BIOS has none), and extended reads
+// beyond CHS reach.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ struct GeometryCase {
     uint16_t sectorsPerFat;
     Chs firstRead;  // the first root directory sector, worked out by hand
 };
+
+// GoogleTest would otherwise print the bytes of the case, padding included.
+void PrintTo(const GeometryCase &c, std::ostream *out) { *out << c.name; }
 
 class ChsReadTest : public testing::TestWithParam<GeometryCase> {};
 
@@ -85,10 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"Floppy720", 80, 2, 9, true, 2, 9, 0x00, 0, 2, 3, {0, 0, 8}},
         // 1 + 2 * 9 = 19 on 36-sector tracks
         GeometryCase{"Floppy2880", 80, 2, 36, true, 2, 36, 0x00, 0, 2, 9, {0, 0, 20}},
-        // The BIOS geometry wins over a BPB written for another drive.
-        GeometryCase{"BiosGeometryOverBpb", 80, 2, 18, true, 2, 9, 0x00, 0, 1, 9, {0, 1, 2}},
+        // On a hard disk the BIOS geometry wins over a BPB written for another one.
+        GeometryCase{"HardDiskBiosGeometryOverBpb", 1024, 16, 63, true, 255, 32, 0x80, 2048, 4, 200, {2, 6, 56}},
         // A BIOS without drive parameters: the BPB geometry is used.
-        GeometryCase{"BiosFailsParameters", 80, 2, 9, false, 2, 9, 0x00, 0, 2, 3, {0, 0, 8}},
+        GeometryCase{"BiosFailsParameters", 1024, 16, 63, false, 16, 63, 0x80, 2048, 4, 200, {2, 6, 56}},
         // 2048 + 1 + 2 * 200 = 2449 = track 38 (63 sectors), cylinder 2, head 6, sector 56
         GeometryCase{"HardDisk16Heads", 1024, 16, 63, true, 16, 63, 0x80, 2048, 4, 200, {2, 6, 56}},
         // Partition at cylinder 600: 604800 + 401 = track 9606, sector 24;
@@ -103,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BootGeometry, AFailedDriveParameterCallLeavesTheBpbValuesInTheBootSector) {
     BootScenario s;
+    s.drive = 0x80;
+    s.disk.isFloppy = false;
     s.disk.reportsParameters = false;
     s.disk.sectorsPerTrack = 9;
     s.volume.sectorsPerTrack = 9;
@@ -114,6 +121,13 @@ TEST(BootGeometry, AFailedDriveParameterCallLeavesTheBpbValuesInTheBootSector) {
     EXPECT_EQ(run.diskCalls.at(0).function, 0x08);
 }
 
+TEST(BootGeometry, AFloppyBootDoesNotAskTheBiosForTheDriveGeometry) {
+    BootScenario s;
+    LoaderRun run = s.Boot();
+    ASSERT_EQ(run.outcome, LoaderOutcome::JumpedToBootFile);
+    for (const DiskCall &call : run.diskCalls) EXPECT_NE(call.function, 0x08);
+}
+
 // Sectors that CHS cannot address: a cylinder of 1024 or more, or a track
 // number above 16 bits.
 struct FarSectorCase {
@@ -121,6 +135,8 @@ struct FarSectorCase {
     unsigned heads, sectorsPerTrack;
     uint32_t hiddenSectors;
 };
+
+void PrintTo(const FarSectorCase &c, std::ostream *out) { *out << c.name; }
 
 class FarSectorTest : public testing::TestWithParam<FarSectorCase> {
   protected:

@@ -16,6 +16,8 @@ constexpr uint32_t kCarryFlag = 1u << 0;
 struct Machine {
     uc_engine *uc = nullptr;
     std::map<uint8_t, SimDisk> *disks = nullptr;
+    BiosQuirks quirks;
+    bool started = false;
     LoaderRun run;
 };
 
@@ -99,27 +101,31 @@ void DiskService(Machine &machine) {
             break;
         }
         {
-            unsigned maxCylinder = disk.cylinders - 1;
+            DiskGeometry reported =
+                disk.driveGeometry.value_or(DiskGeometry{disk.cylinders, disk.heads, disk.sectorsPerTrack});
+            unsigned maxCylinder = reported.cylinders - 1;
             WriteReg(uc, UC_X86_REG_CX, static_cast<uint16_t>(((maxCylinder & 0xFF) << 8) |
-                                                              ((maxCylinder >> 8) << 6) | disk.sectorsPerTrack));
-            WriteReg(uc, UC_X86_REG_DX, static_cast<uint16_t>(((disk.heads - 1) << 8) | 1));
+                                                              ((maxCylinder >> 8) << 6) | reported.sectorsPerTrack));
+            WriteReg(uc, UC_X86_REG_DX, static_cast<uint16_t>(((reported.heads - 1) << 8) | 1));
             WriteReg(uc, UC_X86_REG_BX, disk.isFloppy ? 4 : 0);
             WriteReg(uc, UC_X86_REG_ES, 0xF000);
             WriteReg(uc, UC_X86_REG_DI, 0xEFC7);
             FinishDiskCall(uc, 0);
         }
         break;
-    case 0x41:
-        if (!disk.offersExtendedRead || ReadReg(uc, UC_X86_REG_BX) != 0x55AA) {
+    case 0x41: {
+        ExtensionsCheck check = disk.offersExtendedRead ? disk.extensionsCheck : ExtensionsCheck::SetsCarry;
+        if (check == ExtensionsCheck::SetsCarry || ReadReg(uc, UC_X86_REG_BX) != 0x55AA) {
             call.failed = true;
             FinishDiskCall(uc, 0x01);
             break;
         }
-        WriteReg(uc, UC_X86_REG_BX, 0xAA55);
-        WriteReg(uc, UC_X86_REG_CX, 0x0001);
+        if (check != ExtensionsCheck::KeepsSignature) WriteReg(uc, UC_X86_REG_BX, 0xAA55);
+        WriteReg(uc, UC_X86_REG_CX, check == ExtensionsCheck::LacksPacketAccess ? 0x0006 : 0x0001);
         FinishDiskCall(uc, 0);
         WriteReg(uc, UC_X86_REG_AX, 0x2100);
         break;
+    }
     case 0x42: {
         uint8_t packet[16] = {};
         uint32_t packetAddress = static_cast<uint32_t>(ReadReg(uc, UC_X86_REG_DS)) * 16 + ReadReg(uc, UC_X86_REG_SI);
@@ -142,20 +148,51 @@ void DiskService(Machine &machine) {
     machine.run.diskCalls.push_back(call);
 }
 
+// A BIOS on the caller's stack: the interrupt frame and the BIOS's own
+// pushes land below SS:SP, wrapping within the segment as the CPU does.
+void UseCallersStack(uc_engine *uc, uint16_t bytes) {
+    uint32_t base = static_cast<uint32_t>(ReadReg(uc, UC_X86_REG_SS)) * 16;
+    uint16_t sp = ReadReg(uc, UC_X86_REG_SP);
+    for (uint16_t i = 1; i <= bytes; ++i) {
+        uint8_t garbage = static_cast<uint8_t>(0xC3 ^ i);
+        uc_mem_write(uc, base + static_cast<uint16_t>(sp - i), &garbage, 1);
+    }
+}
+
+// Changes what a BIOS need not keep: SI, DI, BP, DL unless the call
+// returns something in them, and the upper halves of the 32-bit registers.
+void ClobberRegisters(uc_engine *uc, bool returnsDlAndDi) {
+    const int wide[] = {UC_X86_REG_EAX, UC_X86_REG_EBX, UC_X86_REG_ECX, UC_X86_REG_EDX,
+                        UC_X86_REG_ESI, UC_X86_REG_EDI, UC_X86_REG_EBP, UC_X86_REG_ESP};
+    for (int reg : wide) {
+        uint32_t value = 0;
+        uc_reg_read(uc, reg, &value);
+        value = (value & 0xFFFF) | 0xBAD00000u | static_cast<uint32_t>(reg) << 16;
+        uc_reg_write(uc, reg, &value);
+    }
+    WriteReg(uc, UC_X86_REG_SI, 0x51E5);
+    WriteReg(uc, UC_X86_REG_BP, 0xB0B0);
+    if (!returnsDlAndDi) {
+        WriteReg(uc, UC_X86_REG_DI, 0xD1D1);
+        WriteReg(uc, UC_X86_REG_DX, static_cast<uint16_t>((ReadReg(uc, UC_X86_REG_DX) & 0xFF00) | 0xDD));
+    }
+}
+
 void OnInterrupt(uc_engine *uc, uint32_t number, void *user) {
     Machine &machine = *static_cast<Machine *>(user);
+    uint16_t ax = ReadReg(uc, UC_X86_REG_AX);
+    if (machine.quirks.stackBytesUsed) UseCallersStack(uc, machine.quirks.stackBytesUsed);
     if (number == 0x13) {
         DiskService(machine);
-        return;
-    }
-    uint16_t ax = ReadReg(uc, UC_X86_REG_AX);
-    if (number == 0x10 && (ax >> 8) == 0x0E) {
+    } else if (number == 0x10 && (ax >> 8) == 0x0E) {
         machine.run.screen.push_back(static_cast<char>(ax & 0xFF));
         machine.run.teletypeBx.push_back(ReadReg(uc, UC_X86_REG_BX));
+    } else {
+        machine.run.faults.push_back("interrupt " + std::to_string(number) + " with AX " + std::to_string(ax));
+        uc_emu_stop(uc);
         return;
     }
-    machine.run.faults.push_back("interrupt " + std::to_string(number) + " with AX " + std::to_string(ax));
-    uc_emu_stop(uc);
+    if (machine.quirks.clobbersRegisters) ClobberRegisters(uc, number == 0x13 && (ax >> 8) == 0x08);
 }
 
 void OnOut(uc_engine *, uint32_t port, int, uint32_t value, void *user) {
@@ -165,6 +202,11 @@ void OnOut(uc_engine *, uint32_t port, int, uint32_t value, void *user) {
 
 void OnCode(uc_engine *uc, uint64_t address, uint32_t, void *user) {
     Machine &machine = *static_cast<Machine *>(user);
+    if (!machine.started) {
+        machine.started = true;
+        machine.run.entryCs = ReadReg(uc, UC_X86_REG_CS);
+        machine.run.entryIp = static_cast<uint16_t>(address - machine.run.entryCs * 16u);
+    }
     if (address == kBootFileAddress) {
         machine.run.outcome = LoaderOutcome::JumpedToBootFile;
         machine.run.cs = ReadReg(uc, UC_X86_REG_CS);
@@ -184,6 +226,15 @@ void OnCode(uc_engine *uc, uint64_t address, uint32_t, void *user) {
 
 }  // namespace
 
+std::ostream &operator<<(std::ostream &out, LoaderOutcome outcome) {
+    switch (outcome) {
+    case LoaderOutcome::JumpedToBootFile: return out << "jumped to the boot file";
+    case LoaderOutcome::Stopped: return out << "stopped";
+    case LoaderOutcome::RanAway: return out << "ran away";
+    }
+    return out << "outcome " << static_cast<int>(outcome);
+}
+
 std::vector<uint8_t> LoaderRun::Bytes(uint32_t address, size_t length) const {
     if (address + length > memory.size()) return {};
     return std::vector<uint8_t>(memory.begin() + address, memory.begin() + address + static_cast<long>(length));
@@ -200,9 +251,11 @@ std::vector<DiskCall> LoaderRun::Reads() const {
     return reads;
 }
 
-LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t bootSector) {
+LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t bootSector,
+                     const BiosQuirks &quirks) {
     Machine machine;
     machine.disks = &disks;
+    machine.quirks = quirks;
     if (uc_open(UC_ARCH_X86, UC_MODE_16, &machine.uc) != UC_ERR_OK) {
         machine.run.faults.push_back("no x86 emulator");
         return machine.run;
@@ -212,10 +265,12 @@ LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t 
     std::vector<uint8_t> sector = disks.at(drive).Read(bootSector);
     uc_mem_write(uc, kBootAddress, sector.data(), sector.size());
 
-    // The state a BIOS leaves: DS = 0 as the loader requires, other segments
-    // and the stack somewhere else, so that the loader must set them itself.
-    WriteReg(uc, UC_X86_REG_CS, 0);
-    WriteReg(uc, UC_X86_REG_DS, 0);
+    // The state a BIOS leaves: CS:IP = 0000:7C00 and DS = 0 unless the test
+    // asks otherwise, other segments and the stack somewhere else, so that
+    // the loader must set them itself. The emulator starts at a linear
+    // address and takes IP from it and CS.
+    WriteReg(uc, UC_X86_REG_CS, quirks.entrySegment);
+    WriteReg(uc, UC_X86_REG_DS, quirks.entryDs);
     WriteReg(uc, UC_X86_REG_ES, 0x1234);
     WriteReg(uc, UC_X86_REG_SS, 0x0030);
     WriteReg(uc, UC_X86_REG_SP, 0x0100);

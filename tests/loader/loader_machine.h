@@ -1,11 +1,13 @@
 // A PC reduced to what the boot sector loader meets: 1 MiB of real-mode
 // memory in an x86 emulator, a BIOS of our own for INT 13h (functions 00h,
-// 02h, 08h, 41h, 42h) and INT 10h (0Eh), and the I/O ports.
+// 02h, 08h, 41h, 42h) and INT 10h (0Eh), and the I/O ports. By default the
+// BIOS is ideal; BiosQuirks make it behave as real ones may.
 #ifndef OMBIX_TESTS_LOADER_LOADER_MACHINE_H
 #define OMBIX_TESTS_LOADER_LOADER_MACHINE_H
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,23 @@ struct PortWrite {
     uint8_t value;
 };
 
+// What real BIOSes do that an ideal one does not. The loader must boot
+// under every combination.
+struct BiosQuirks {
+    // The entry: some BIOSes jump to 07C0:0000 instead of 0000:7C00, and
+    // leave DS at the BIOS data segment 0x40.
+    uint16_t entrySegment = 0;
+    uint16_t entryDs = 0;
+    // Every call returns with SI, DI, BP, DL (unless DL is a result) and the
+    // upper halves of the eight 32-bit registers changed.
+    bool clobbersRegisters = false;
+    // Every call overwrites this many bytes below the caller's SP, as a BIOS
+    // running on the caller's stack does.
+    uint16_t stackBytesUsed = 0;
+};
+
 enum class LoaderOutcome { JumpedToBootFile, Stopped, RanAway };
+std::ostream &operator<<(std::ostream &out, LoaderOutcome outcome);
 
 struct LoaderRun {
     LoaderOutcome outcome = LoaderOutcome::RanAway;
@@ -36,6 +54,7 @@ struct LoaderRun {
     std::vector<DiskCall> diskCalls;
     std::vector<PortWrite> portWrites;
     std::vector<std::string> faults;  // what the loader did that no BIOS serves
+    uint16_t entryCs = 0, entryIp = 0;  // of the first instruction
     uint16_t cs = 0, ip = 0, dl = 0;  // at the jump
     std::vector<uint8_t> memory;  // the first 1 MiB when the run ended
 
@@ -47,6 +66,7 @@ struct LoaderRun {
 // Boots `drive` of `disks`: its sector 0 is loaded to 0000:7C00 as a BIOS
 // would, then the loader runs until it enters 0800:0000, stops in its
 // endless loop, or exceeds an instruction budget.
-LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t bootSector = 0);
+LoaderRun BootLoader(std::map<uint8_t, SimDisk> &disks, uint8_t drive, uint64_t bootSector = 0,
+                     const BiosQuirks &quirks = BiosQuirks());
 
 #endif

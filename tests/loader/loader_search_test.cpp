@@ -2,6 +2,7 @@
 // starts and how many sectors are loaded.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,8 @@ struct SizeCase {
     unsigned sectors;
 };
 
+void PrintTo(const SizeCase &c, std::ostream *out) { *out << c.size << " bytes"; }
+
 class SectorCountTest : public testing::TestWithParam<SizeCase> {};
 
 // One sector more than the whole sectors of the file, also for an exact multiple.
@@ -114,19 +117,52 @@ TEST(DirectorySearch, DataStartsBehindTheRootDirectoryWithClusterTwoFirst) {
     EXPECT_EQ(run.Bytes(kLoadAddress, s.file.size()), s.file);
 }
 
-TEST(DirectorySearch, SectorsLongerThan512BytesAreLoadedOneWholeSectorApart) {
+struct LongSectorCase {
+    uint16_t bytesPerSector;
+    uint16_t sectorsPerFat;
+    bool hardDisk;  // beyond CHS reach, read by extended reads
+};
+
+void PrintTo(const LongSectorCase &c, std::ostream *out) { *out << c.bytesPerSector << " bytes per sector"; }
+
+class LongSectorTest : public testing::TestWithParam<LongSectorCase> {};
+
+// Each sector goes one whole sector higher than the one before; a 4096-byte
+// directory sector at 0000:7E00 reaches over the load address and is read
+// before any of the file.
+TEST_P(LongSectorTest, SectorsLongerThan512BytesAreLoadedOneWholeSectorApart) {
+    const LongSectorCase &c = GetParam();
     BootScenario s;
-    s.disk.bytesPerSector = 1024;
-    s.volume.bytesPerSector = 1024;
-    s.volume.sectorsPerFat = 5;
-    s.file = PatternFile(3000);
+    s.disk.bytesPerSector = c.bytesPerSector;
+    s.volume.bytesPerSector = c.bytesPerSector;
+    s.volume.sectorsPerFat = c.sectorsPerFat;
+    if (c.hardDisk) {
+        s.drive = 0x80;
+        s.disk.isFloppy = false;
+        s.disk.offersExtendedRead = true;
+        s.disk.cylinders = 1024;
+        s.disk.heads = s.volume.numberOfHeads = 16;
+        s.disk.sectorsPerTrack = s.volume.sectorsPerTrack = 63;
+        s.volume.hiddenSectors = 1100u * 16 * 63;
+    }
+    s.file = PatternFile(3u * c.bytesPerSector - 100);
     LoaderRun run = s.Boot();
     ASSERT_EQ(run.outcome, LoaderOutcome::JumpedToBootFile) << run.screen;
     std::vector<DiskCall> reads = run.Reads();
     ASSERT_EQ(reads.size(), 1u + 3u);
-    EXPECT_EQ(reads[2].segment, 0x0840);
-    EXPECT_EQ(reads[3].segment, 0x0880);
+    for (unsigned i = 0; i < 3; ++i) {
+        EXPECT_EQ(reads[1 + i].function, c.hardDisk ? 0x42 : 0x02);
+        EXPECT_EQ(reads[1 + i].segment, 0x0800 + i * c.bytesPerSector / 16);
+        EXPECT_EQ(reads[1 + i].offset, 0);
+    }
     EXPECT_EQ(run.Bytes(kLoadAddress, s.file.size()), s.file);
 }
+
+INSTANTIATE_TEST_SUITE_P(SectorSizes, LongSectorTest,
+                         testing::Values(LongSectorCase{1024, 5, false}, LongSectorCase{2048, 3, false},
+                                         LongSectorCase{4096, 1, true}),
+                         [](const testing::TestParamInfo<LongSectorCase> &param) {
+                             return "Bytes" + std::to_string(param.param.bytesPerSector);
+                         });
 
 }  // namespace

@@ -2,7 +2,8 @@
 # Sourced by the end-to-end loader test and by scripts/demo-boot.sh.
 #
 # qemu_boot IMAGE MEDIA WORKDIR SECONDS [SCREEN_TEXT]
-#   MEDIA is floppy or disk. Watches the debug console (port 0xE9) for a line
+#   MEDIA is floppy, floppy-in-2880k-drive (any floppy image in the drive
+#   type whose BIOS geometry is 36 sectors per track) or disk. Watches the debug console (port 0xE9) for a line
 #   "end" and the text screen for SCREEN_TEXT, at most SECONDS long; then
 #   leaves WORKDIR/debugcon.log and WORKDIR/screen.txt (the text screen, one
 #   line per row, blank rows left out) and stops the emulator.
@@ -37,8 +38,11 @@ qemu_boot() {
   local image=$1 media=$2 work=$3 seconds=$4 wanted=${5:-}
   local drive boot
   case $media in
-    floppy) drive="file=$image,format=raw,if=floppy"; boot=a ;;
-    disk) drive="file=$image,format=raw,if=ide"; boot=c ;;
+    floppy) drive=(-drive "file=$image,format=raw,if=floppy"); boot=a ;;
+    floppy-in-2880k-drive)
+      drive=(-drive "file=$image,format=raw,if=none,id=floppy" -device floppy,drive=floppy,drive-type=288)
+      boot=a ;;
+    disk) drive=(-drive "file=$image,format=raw,if=ide"); boot=c ;;
     *) echo "qemu_boot: unknown media $media" >&2; return 2 ;;
   esac
   rm -f "$work/monitor.in" "$work/monitor.out" "$work/debugcon.log" "$work/screen.txt"
@@ -46,7 +50,7 @@ qemu_boot() {
   # No KVM here: the emulator translates code (TCG). The outer timeout bounds
   # the run even if the monitor stops answering.
   timeout $((seconds + 10)) qemu-system-i386 -machine accel=tcg -display none -no-reboot -net none \
-    -serial none -parallel none -drive "$drive" -boot "$boot" \
+    -serial none -parallel none "${drive[@]}" -boot "$boot" \
     -debugcon "file:$work/debugcon.log" -monitor "pipe:$work/monitor" &
   local emulator=$!
   # Opened for reading and writing, a FIFO never blocks the open, even when

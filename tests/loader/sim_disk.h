@@ -5,8 +5,21 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
+
+struct DiskGeometry {
+    unsigned cylinders, heads, sectorsPerTrack;
+};
+
+// How a BIOS answers the extensions check (INT 13h 41h).
+enum class ExtensionsCheck {
+    Passes,
+    SetsCarry,          // no extensions at all
+    KeepsSignature,     // carry clear, but BX not turned into 0xAA55
+    LacksPacketAccess,  // signature, but CX bit 0 (the extended read) clear
+};
 
 struct SimDisk {
     unsigned bytesPerSector = 512;
@@ -16,6 +29,10 @@ struct SimDisk {
     bool isFloppy = true;
     bool reportsParameters = true;  // INT 13h 08h succeeds
     bool offersExtendedRead = false;
+    ExtensionsCheck extensionsCheck = ExtensionsCheck::Passes;  // when offersExtendedRead
+    // What INT 13h 08h reports instead of the medium's geometry: a drive's
+    // own (a 720K disk in a 1.44 MB drive), or {1, 2, 0} for CX = 0.
+    std::optional<DiskGeometry> driveGeometry;
     std::set<uint64_t> failingSectors;  // reads of these always fail
     std::map<uint64_t, int> failuresLeft;  // reads of these fail this many times first
     std::map<uint64_t, std::vector<uint8_t>> sectors;  // absent sectors read as zeros

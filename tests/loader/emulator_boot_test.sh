@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # End-to-end boot of the loader: formats an image with mkfs.fat, copies the
 # probe boot file with mcopy, makes the volume bootable with vxbootdisk and
-# boots it in a headless PC emulator.
+# boots it in a headless PC emulator: QEMU, or Bochs for a second BIOS
+# implementation (its own disk emulation, and a BIOS that runs on the
+# caller's stack).
 #
-# qemu_boot_test.sh CASE VXBOOTDISK PROBE WORKDIR
-#   CASE: floppy1440, floppy720, floppy2880, harddisk, harddisk-beyond-chs,
-#   missing-file, real-720k-disk
+# emulator_boot_test.sh EMULATOR CASE VXBOOTDISK PROBE WORKDIR
+#   EMULATOR: qemu or bochs (exits 77, a skip, when Bochs is not installed).
+#   CASE: floppy1440, floppy720 (a real 720K disk, in a 1.44 MB drive),
+#   floppy2880, floppy1440-in-2880k-drive (QEMU only), harddisk,
+#   harddisk-beyond-chs, missing-file (QEMU only)
 set -euo pipefail
 
-case_name=$1 vxbootdisk=$2 probe=$3 work=$4/$1
+emulator=$1 case_name=$2 vxbootdisk=$3 probe=$4 work=$5/$1-$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/qemu_boot.sh"
+. "$here/bochs_boot.sh"
+
+if [ "$emulator" = bochs ] && ! bochs_available; then
+  echo "SKIP ($emulator $case_name): Bochs, its BIOS or the VGA BIOS is not installed (bochs, bochsbios, vgabios)"
+  exit 77
+fi
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -19,9 +29,10 @@ sector=512
 boot_seconds=40
 
 fail() {
-  echo "FAIL ($case_name): $*"
+  echo "FAIL ($emulator $case_name): $*"
   echo "--- debug console"; cat "$work/debugcon.log" 2>/dev/null || true
   echo "--- screen"; cat "$work/screen.txt" 2>/dev/null || true
+  if [ -f "$work/bochs.log" ]; then echo "--- end of the Bochs log"; tail -20 "$work/bochs.log"; fi
   exit 1
 }
 
@@ -46,10 +57,12 @@ partition_table() {
   printf '\x55\xaa' | dd of="$image" bs=1 seek=510 conv=notrunc status=none
 }
 
-# hard_disk_image START: a 64 MiB FAT16 partition at START behind a standard MBR.
+# hard_disk_image START: a 64 MiB FAT16 partition at START behind a standard
+# MBR, on a disk of whole cylinders of 16 heads and 63 sectors (Bochs takes
+# its geometry from the size).
 hard_disk_image() {
-  local start=$1 count=131072
-  truncate -s $(( (start + count) * sector )) "$image"
+  local start=$1 count=131072 cylinder=$((16 * 63))
+  truncate -s $(( (start + count + cylinder - 1) / cylinder * cylinder * sector )) "$image"
   mkfs.fat -F 16 --offset="$start" -h "$start" "$image" $((count / 2)) > /dev/null
   dd if=/usr/lib/syslinux/mbr/mbr.bin of="$image" bs=440 count=1 conv=notrunc status=none
   partition_table "$start" "$count" 0x0E
@@ -57,7 +70,7 @@ hard_disk_image() {
 }
 
 make_boot_file
-media=floppy
+media=floppy1440
 drive_letter=A
 volume_start=""
 offset=0
@@ -67,16 +80,22 @@ case $case_name in
   floppy1440)
     mkfs.fat -C "$image" 1440 > /dev/null
     expect_geometry="spt=0012 heads=0002" ;;
+  floppy1440-in-2880k-drive)
+    # The BIOS reports the drive's 36 sectors per track; the BPB's 18 stand.
+    [ "$emulator" = qemu ] || { echo "case $case_name runs in QEMU only"; exit 2; }
+    media=floppy-in-2880k-drive
+    mkfs.fat -C "$image" 1440 > /dev/null
+    expect_geometry="spt=0012 heads=0002" ;;
   floppy2880)
+    media=floppy2880
     mkfs.fat -C "$image" 2880 > /dev/null
     expect_geometry="spt=0024 heads=0002" ;;
   floppy720)
-    # The emulator has no 720K drive: the file system of a 720K disk at the
-    # start of a 1.44 MB image. Its BPB says 9 sectors per track; the BIOS
-    # reports its drive's 18, and the loader goes by the BIOS.
-    truncate -s 1474560 "$image"
-    mkfs.fat -F 12 -g 2/9 -s 2 -r 112 -M 0xF9 "$image" 720 > /dev/null 2>&1
-    expect_geometry="spt=0012 heads=0002" ;;
+    # A whole 720K image. Both emulators put it into a 1.44 MB drive, whose
+    # 18 sectors per track the BIOS reports; the loader goes by the BPB's 9.
+    media=floppy720
+    mkfs.fat -C "$image" 720 > /dev/null
+    expect_geometry="spt=0009 heads=0002" ;;
   harddisk)
     media=disk drive_letter=C expect_dl=80
     hard_disk_image 2048
@@ -89,12 +108,6 @@ case $case_name in
     volume_start=17000000 ;;
   missing-file)
     mkfs.fat -C "$image" 1440 > /dev/null ;;
-  real-720k-disk)
-    # A whole 720K image: the emulator puts 720K media into its 1.44 MB
-    # drive, whose 18 sectors per track the BIOS reports. The loader goes by
-    # the BIOS, so the sectors it asks for past the ninth of a track do not
-    # exist: the first data sector fails five times and it stops with "!Rd".
-    mkfs.fat -C "$image" 720 > /dev/null ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 
@@ -110,19 +123,31 @@ target=$image
 env "VXBOOTDISK_$drive_letter=$target" "$vxbootdisk" "$drive_letter:" -ownrisk > "$work/vxbootdisk.log" ||
   { cat "$work/vxbootdisk.log"; fail "vxbootdisk refused the volume"; }
 
-# stops_with TEXT: the loader ends on the screen with TEXT and never enters the file.
+# QEMU picks the floppy drive type by the image unless told otherwise.
+boot() {
+  if [ "$emulator" = bochs ]; then
+    bochs_boot "$image" "$media" "$work" "$boot_seconds" || fail "Bochs did not reach the boot file's end"
+  else
+    local qemu_media=$media
+    case $media in floppy1440 | floppy2880 | floppy720) qemu_media=floppy ;; esac
+    qemu_boot "$image" "$qemu_media" "$work" "$boot_seconds" "$@"
+  fi
+}
+
+# stops_with TEXT: the loader ends on the screen with TEXT and never enters
+# the file (QEMU only: its monitor shows the screen).
 stops_with() {
-  qemu_boot "$image" "$media" "$work" "$boot_seconds" "$1"
+  [ "$emulator" = qemu ] || { echo "case $case_name runs in QEMU only"; exit 2; }
+  boot "$1"
   grep -qx -- "$1" "$work/screen.txt" || fail "no \"$1\" line on the screen"
   [ ! -s "$work/debugcon.log" ] || fail "the boot file ran"
-  echo "PASS ($case_name): $1"
+  echo "PASS ($emulator $case_name): $1"
   rm -f "$image"
   exit 0
 }
 [ "$case_name" = missing-file ] && stops_with 'V1.6!BOOTROM SYS'
-[ "$case_name" = real-720k-disk ] && stops_with 'V1.6!Rd'
 
-qemu_boot "$image" "$media" "$work" "$boot_seconds"
+boot
 size=$(stat -c %s "$work/BOOTROM.SYS")
 progress="V1.6$(printf '+%.0s' $(seq 1 $((size / sector + 1))))"
 grep -qx end "$work/debugcon.log" || fail "the boot file did not report"
@@ -133,6 +158,9 @@ grep -qx "sum=ok" "$work/debugcon.log" || fail "the boot file was not loaded who
 if [ -n "$expect_geometry" ]; then
   grep -qx "$expect_geometry" "$work/debugcon.log" || fail "the geometry is not $expect_geometry"
 fi
-grep -qx -- "$progress" "$work/screen.txt" || fail "no \"$progress\" line on the screen"
-echo "PASS ($case_name): $progress; $(tr '\n' ' ' < "$work/debugcon.log")"
+grep -qx -- "screen=$progress" "$work/debugcon.log" || fail "the loader did not write \"$progress\" on its line"
+if [ "$emulator" = qemu ]; then
+  grep -qx -- "$progress" "$work/screen.txt" || fail "no \"$progress\" line on the screen"
+fi
+echo "PASS ($emulator $case_name): $progress; $(grep -E '^[a-z]+=' "$work/debugcon.log" | tr '\n' ' ')"
 rm -f "$image"
