@@ -1,6 +1,8 @@
-# Decides how 32-bit test programs run: directly where the kernel executes
-# them, else under qemu-i386 (Debian's qemu-user). Sets
-# CMAKE_CROSSCOMPILING_EMULATOR and OMBIX_TEST_EMULATOR (empty when direct).
+# Decides how 32-bit programs run in the tests: directly where the kernel
+# executes them, else under qemu-i386 (Debian's qemu-user), as on 64-bit
+# kernels built without IA-32 emulation. In that case CTest and test discovery
+# put the emulator in front of every test program, and ombix_runnable_program()
+# gives tests a launcher for the programs they start themselves.
 set(probe_dir ${CMAKE_BINARY_DIR}/m32_probe)
 file(WRITE ${probe_dir}/probe.c "int main(void) { return 0; }\n")
 try_run(m32_runs m32_compiles ${probe_dir} ${probe_dir}/probe.c
@@ -13,5 +15,5 @@ if(NOT m32_runs EQUAL 0)
   find_program(QEMU_I386 qemu-i386 REQUIRED)
   set(OMBIX_TEST_EMULATOR ${QEMU_I386})
   set(CMAKE_CROSSCOMPILING_EMULATOR ${QEMU_I386})
-  message(STATUS "32-bit programs do not run on this kernel: tests run under ${QEMU_I386}")
+  message(STATUS "32-bit programs do not run on this kernel: tests run them under ${QEMU_I386}")
 endif()

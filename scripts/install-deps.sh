@@ -11,7 +11,7 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # boot drive tool: Windows cross build, wine, images
-  g++-mingw-w64-i686 wine wine32:i386 dosfstools mtools
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 dosfstools mtools
   # boot loader: assembler, emulators, MBR boot code; Bochs with its own BIOS
   # and its text display (the one that runs headless)
   nasm libunicorn-dev qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios

@@ -18,13 +18,25 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using Lines = std::vector<std::string>;
 
+// The wine loader for the program under test: Debian's wine64 loader for a
+// 64-bit build (the PE header's machine field is 0x8664), which kernels that
+// run no 32-bit programs need, else wine.
+std::string wineLoader() {
+    const Bytes image = readBytes(VXBOOTDISK_WINDOWS_PROGRAM);
+    if (image.size() < 0x40)
+        return "wine";
+    const size_t header = image[0x3C] | image[0x3D] << 8 | image[0x3E] << 16 | size_t{image[0x3F]} << 24;
+    const bool x8664 = header + 6 <= image.size() && image[header + 4] == 0x64 && image[header + 5] == 0x86;
+    return x8664 ? "WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64" : "wine";
+}
+
 // Runs wine in dir. Its output goes through a file: the wine server that wine
 // starts inherits the output and would hold a pipe open for seconds.
 CommandResult runWine(const std::filesystem::path &dir, const std::string &arguments) {
     const std::string output = shellQuoted((dir / "wine-output.txt").string());
     const CommandResult run = runCommand(
         "cd " + shellQuoted(dir.string()) + " && WINEPREFIX=" + shellQuoted(VXBOOTDISK_WINE_PREFIX) +
-        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wine " + arguments + " > " + output +
+        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " + wineLoader() + " " + arguments + " > " + output +
         " 2>&1 < /dev/null");
     const Bytes text = readBytes(dir / "wine-output.txt");
     return CommandResult{run.status, std::string(text.begin(), text.end()) + run.output};

@@ -21,7 +21,8 @@ build_c() {  # output source packages...
 }
 build_c client "$source/tests/install/client_program.c" ombixRemoteCall
 build_c server "$source/tests/install/server_program.c" ombixLocalWrap ombixSimBoard
-"$prefix/client"
-"$prefix/server"
+# OMBIX_TEST_EMULATOR: the emulator 32-bit programs need here, if any.
+${OMBIX_TEST_EMULATOR:-} "$prefix/client"
+${OMBIX_TEST_EMULATOR:-} "$prefix/server"
 [ -x "$prefix/bin/ombix_board_report" ] || { echo "programs are not installed"; exit 1; }
 echo "installed libraries, headers and pkg-config files work"
