@@ -26,7 +26,8 @@ for folder in "$modules_source"/*/; do
     [ -e "$patch" ] || continue
     patch -s -p1 -d "$build" < "$patch"
   done
-  if ! make -C "$headers" M="$build" -j2 modules > "$build/build.log" 2>&1; then
+  # A build of its own, not a part of the calling make's job server.
+  if ! env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make -C "$headers" M="$build" -j2 modules > "$build/build.log" 2>&1; then
     cat "$build/build.log" >&2
     echo "kernel rig: building the modules of $name failed" >&2
     exit 1
