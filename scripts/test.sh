@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the native build,
-# the 32-bit build, the sanitizer build, the Windows cross build under wine
-# and short fuzzing runs.
+# Installs what is missing, then builds and runs every test: the native build
+# (with the kernel tests, which boot Linux under QEMU), the 32-bit build, the
+# sanitizer build, the Windows cross build under wine and short fuzzing runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -23,7 +23,8 @@ if [ -f scripts/build-windows.sh ]; then
   windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$root/build-windows/bootdisk/vxbootdisk.exe")
 fi
 
-build_and_test build-native "${windows_options[@]}"
+# The native build also boots Linux under QEMU for the kernel tests.
+build_and_test build-native "${windows_options[@]}" -DOMBIX_KERNEL_TESTS=ON
 build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
 

@@ -10,7 +10,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 rig_source=$(dirname "$here")
-rig=$1
+rig=$(realpath -m "$1")  # kbuild and the guests need absolute paths
 
 log() { echo "kernel rig: $*"; }
 die() { echo "kernel rig: $*" >&2; exit 1; }
