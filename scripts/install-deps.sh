@@ -25,10 +25,15 @@ packages=(
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
 # The kernel test rig builds modules against the headers of the kernel that
-# linux-image-amd64 depends on; that name changes with security updates, and
-# is unknown until the package lists are there.
+# linux-image-amd64 depends on, at that kernel's exact version, given as
+# "linux-headers-<release>=<version>"; the name changes with security updates,
+# and is unknown until the package lists are there.
 kernel_headers() {
-  apt-cache show --no-all-versions linux-image-amd64 2>/dev/null | sed -n 's/^Depends: linux-image-\([^ ,]*\).*/linux-headers-\1/p' | head -n 1
+  apt-cache show --no-all-versions linux-image-amd64 2>/dev/null |
+    sed -n 's/^Depends: linux-image-\([^ ,]*\) (= \([^)]*\)).*/linux-headers-\1=\2/p' | head -n 1
+}
+headers_installed() {
+  [ -n "$1" ] && installed "${1%%=*}" && [ "$(dpkg-query -W -f='${Version}' "${1%%=*}")" = "${1#*=}" ]
 }
 headers=$(kernel_headers)
 
@@ -36,7 +41,7 @@ missing=()
 for package in "${packages[@]}"; do
   installed "$package" || missing+=("$package")
 done
-[ -n "$headers" ] && installed "$headers" && headers_missing=0 || headers_missing=1
+headers_installed "$headers" && headers_missing=0 || headers_missing=1
 [ ${#missing[@]} -eq 0 ] && [ $headers_missing -eq 0 ] && exit 0
 
 echo "installing: ${missing[*]}$( [ $headers_missing -eq 1 ] && echo " ${headers:-(kernel headers)}")"
