@@ -21,17 +21,40 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
   libmicrohttpd-dev libcurl4-openssl-dev libgnutls28-dev curl gnutls-bin
+  # kernel test rig: guest userland, tools run in the guest, images and modules
+  busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
 )
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
+
+# The kernel test rig builds modules against the headers of the kernel that
+# linux-image-amd64 depends on, at that kernel's exact version, given as
+# "linux-headers-<release>=<version>"; the name changes with security updates,
+# and is unknown until the package lists are there.
+kernel_headers() {
+  apt-cache show --no-all-versions linux-image-amd64 2>/dev/null |
+    sed -n 's/^Depends: linux-image-\([^ ,]*\) (= \([^)]*\)).*/linux-headers-\1=\2/p' | head -n 1
+}
+headers_installed() {
+  [ -n "$1" ] && installed "${1%%=*}" && [ "$(dpkg-query -W -f='${Version}' "${1%%=*}")" = "${1#*=}" ]
+}
+headers=$(kernel_headers)
 
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$package")
+  installed "$package" || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+headers_installed "$headers" && headers_missing=0 || headers_missing=1
+[ ${#missing[@]} -eq 0 ] && [ $headers_missing -eq 0 ] && exit 0
 
-echo "installing: ${missing[*]}"
+echo "installing: ${missing[*]}$( [ $headers_missing -eq 1 ] && echo " ${headers:-(kernel headers)}")"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
 "${sudo_cmd[@]}" apt-get update -qq
+if [ $headers_missing -eq 1 ]; then
+  headers=$(kernel_headers)
+  [ -n "$headers" ] || { echo "install-deps: linux-image-amd64 names no kernel package" >&2; exit 1; }
+  missing+=("$headers")
+fi
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the native build,
-# the 32-bit build, the sanitizer build, the Windows cross build under wine
-# and short fuzzing runs.
+# Installs what is missing, then builds and runs every test: the native build
+# (with the kernel tests, which boot Linux under QEMU), the 32-bit build, the
+# sanitizer build, the Windows cross build under wine and short fuzzing runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,7 +29,8 @@ if ! bash scripts/runs-32-bit-programs.sh; then
 fi
 windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$windows_exe")
 
-build_and_test build-native "${windows_options[@]}"
+# The native build also boots Linux under QEMU for the kernel tests.
+build_and_test build-native "${windows_options[@]}" -DOMBIX_KERNEL_TESTS=ON
 build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
 
