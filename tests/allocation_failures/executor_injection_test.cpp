@@ -85,7 +85,7 @@ std::string serve(const Request &request, Failing mode = Failing::Nothing, std::
 TEST(ExecutorUnderRefusedAllocations, every_answer_is_whole_or_a_documented_failure_and_nothing_leaks) {
     const std::string kNoMemory = canonical(R"({"ret": 12, "outs": []})");
     Findings findings;
-    std::size_t attempts = 0;
+    std::size_t attempts = 0, refused_before_the_call = 0, unanswered = 0;
     for (const Request &request : requests()) {
         reset_board();
         const std::string whole = serve(request);
@@ -101,11 +101,17 @@ TEST(ExecutorUnderRefusedAllocations, every_answer_is_whole_or_a_documented_fail
             bool documented = answer == whole || answer == "NULL" || (answer == kNoMemory && !ran(request.call));
             if (!documented) findings.add("neither whole nor a documented failure: " + where);
             if (!refused && answer != whole) findings.add("differs without a refusal: " + where);
+            refused_before_the_call += answer == kNoMemory && whole != kNoMemory ? 1 : 0;
+            unanswered += answer == "NULL" ? 1 : 0;
             return refused;
         });
     }
     EXPECT_EQ(findings.count(), 0u) << "of " << attempts << " runs";
     EXPECT_GT(attempts, 2000u);  // every call met refusals at many places
+    // Both kinds of documented failure occur: the buffers and arrays the
+    // executor obtains for itself were refused as well as JSON values.
+    EXPECT_GT(refused_before_the_call, 0u);
+    EXPECT_GT(unanswered, 0u);
 }
 
 }  // namespace
