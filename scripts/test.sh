@@ -18,20 +18,21 @@ build_and_test() {
 }
 
 # Valgrind memcheck over the unit tests of a non-sanitized build that start
-# no other program (no wine, QEMU or server process), two at a time. Any
-# memory error or definite leak fails the step; the log of a failing test is
-# printed. The allocation-failure tests are left to the sanitizer build: they
-# make thousands of calls and would take many minutes here.
+# no other program (no wine, QEMU or server process), as many at a time as
+# there are cores, the slowest first. Any memory error or definite leak fails
+# the step; the log of a failing test is printed.
 valgrind_unit_tests() {
   local dir=$1
   local tests=(
-    tests/api/public_header_tests
     tests/base64/base64_tests
+    tests/allocation_failures/refusal_loopback_tests
+    tests/allocation_failures/refusal_executor_stub_tests
+    tests/loader/loader_tests
+    tests/api/public_header_tests
     tests/bootdisk/bootdisk_tests
     tests/client/client_end_to_end_tests
     tests/client/client_frame_tests
     tests/http/http_unit_tests
-    tests/loader/loader_tests
     tests/records/record_client_tests
     tests/records/record_end_to_end_tests
     tests/records/record_server_tests
@@ -43,7 +44,7 @@ valgrind_unit_tests() {
   )
   echo "=== valgrind ($dir)"
   mkdir -p "$dir/valgrind"
-  local start=$SECONDS failed=0 test
+  local start=$SECONDS failed=0
   run_one() {
     local test=$1 log="$dir/valgrind/$(basename "$1").log"
     if valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite \
