@@ -126,6 +126,8 @@ bool prepare(Preparation &p, std::size_t k) {
     slot.name = p.names[k];
     if constexpr (std::is_integral_v<A>) {
         slot.role = Slot::Input;
+        slot.width = sizeof(A);
+        slot.is_signed = std::is_signed_v<A>;
         // A write length left out is the size of the bytes given.
         for (const Slot &buffer : p.slots)
             if (buffer.role == Slot::InBuffer && length_name_of(buffer.name) == slot.name && !p.given(slot.name)) {
@@ -302,6 +304,34 @@ inline json_t *outputs_json(const std::vector<Slot> &slots) {
     return outputs;
 }
 
+// The count of a write as the stub takes it: at its own width, and as a
+// signed 32-bit value for the wider ones (a negative count writes nothing).
+inline long long count_as_sent(const Slot &count) {
+    if (count.width == 1) return static_cast<std::uint8_t>(count.integer);
+    if (count.width == 2) return static_cast<std::uint16_t>(count.integer);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(count.integer));
+}
+
+// Bytes given to write must cover their count, since the stub reads that
+// many from them; false with a message otherwise.
+inline bool write_counts_fit(const std::vector<Slot> &slots, std::string &error) {
+    for (const Slot &buffer : slots) {
+        if (buffer.role != Slot::InBuffer || !buffer.present) continue;
+        const Slot *count = nullptr;
+        for (const Slot &slot : slots)
+            if (slot.role == Slot::Input && slot.name == length_name_of(buffer.name)) count = &slot;
+        if (count == nullptr)
+            for (const Slot &slot : slots)
+                if (slot.role == Slot::Input && slot.name == "numTransfers") count = &slot;
+        if (count != nullptr && count_as_sent(*count) > static_cast<long long>(buffer.bytes.size())) {
+            error = count->name + "=" + std::to_string(count->integer) + " is more than the " +
+                    std::to_string(buffer.bytes.size()) + " bytes given as " + buffer.name;
+            return false;
+        }
+    }
+    return true;
+}
+
 template <typename... A, std::size_t... K>
 std::int32_t invoke(std::int32_t (*stub)(std::int32_t, A...), std::int32_t handle, std::vector<Slot> &slots,
                     std::index_sequence<K...>) {
@@ -329,6 +359,7 @@ CallResult execute_call(std::int32_t (*stub)(std::int32_t, A...), const CallInfo
             result.error = "the call has no argument " + argument.first;
             return result;
         }
+    if (!write_counts_fit(slots, result.error)) return result;
     result.ran = true;
     result.code = invoke(stub, handle, slots, std::index_sequence_for<A...>{});
     if (result.code == OMBIX_RC_OK || result.code == OMBIX_RC_OUTPUTS_VALID) result.outputs = outputs_json(slots);

@@ -28,12 +28,13 @@ void unpack_record(const json_t *value, R *record, bool *failed) {
     if (!decode_record(value, record)) *failed = true;
 }
 
-// [{"i": name, "v": value}] for the calls that take one integer.
+// [{"i": name, "v": value}] for the calls that take one integer; null when
+// it cannot be built.
 template <typename P>
 json_t *one_parameter(const char *name, P value) {
-    json_t *params = json_array();
-    append_named(params, name, integer_value(value));
-    return params;
+    ValueList params;
+    params.add(name, integer_value(value));
+    return params.take();
 }
 
 // A record call: the one output must be the named value `key` holding an

@@ -25,20 +25,20 @@ inline bool outputs_travel(std::int32_t code) {
     return code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID;
 }
 
-template <typename A>
-json_t *input_value(A value) {
-    if constexpr (std::is_same_v<A, const char *>) {
-        // A null text cannot become a JSON string: its named value goes
-        // missing and the server answers for the wrong length.
-        return value != nullptr ? json_string(value) : nullptr;
-    } else {
-        return integer_value(value);
-    }
-}
+// What a stub returns when its request cannot be built for want of memory:
+// nothing is sent, nothing of the caller's is touched, and the code is the
+// one the executor gives a call it has no memory for.
+inline constexpr std::int32_t kRequestNotBuilt = OMBIX_RC_OVER_LIMIT;
 
 template <typename A>
-void append_input(json_t *list, const char *name, A value) {
-    if constexpr (!is_output<A>) append_named(list, name, input_value(value));
+void append_input(ValueList &list, const char *name, A value) {
+    if constexpr (std::is_same_v<A, const char *>) {
+        // A null text cannot become a JSON string: its named value is left
+        // out on purpose and the server answers for the wrong length.
+        if (value != nullptr) list.add(name, json_string(value));
+    } else if constexpr (!is_output<A>) {
+        list.add(name, integer_value(value));
+    }
 }
 
 // Checks output k and stores it; a mismatch stores 0. A null output pointer
@@ -82,8 +82,10 @@ std::int32_t call_scalar_in_order(std::int32_t handle, const char *call, const c
 
     json_t *params = nullptr;
     if constexpr (inputs > 0) {
-        params = json_array();
-        (append_input(params, names[I], args), ...);
+        ValueList list;
+        (append_input(list, names[I], args), ...);
+        params = list.take();
+        if (params == nullptr) return kRequestNotBuilt;
     }
 
     std::int32_t code;

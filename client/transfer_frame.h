@@ -2,6 +2,11 @@
 // bytes to write as base64 text, the transport call, then the received text
 // decoded into the caller's buffer and the counts stored as the server sent
 // them. The members of a row (transfer_members.h) say what each argument is.
+//
+// A read of no bytes succeeds: the server sends JSON null for the bytes of a
+// read whose count is 0, and the stub takes that null as "nothing read" when
+// the count it receives (or, for the reads without a count output, the count
+// it asked for) is 0. Every other null byte text is a mismatch.
 #ifndef OMBIX_CLIENT_TRANSFER_FRAME_H
 #define OMBIX_CLIENT_TRANSFER_FRAME_H
 
@@ -64,10 +69,11 @@ inline void store_count(const StubSlot &slot, const transfer::Shape &shape, cons
     }
 }
 
-// The parameter list, or null when bytes to write could not be turned into
-// text: then nothing is sent, rather than a write whose data went missing.
+// The parameter list, or null when it could not be built whole (no memory
+// for a value or for the text of the bytes to write): then nothing is sent,
+// rather than a request with an element or its data missing.
 inline json_t *transfer_parameters(const transfer::Member *members, const StubSlot *slots, std::size_t count) {
-    json_t *params = json_array();
+    ValueList params;
     for (std::size_t i = 0; i < count; ++i) {
         const transfer::Member &member = members[i];
         const StubSlot &slot = slots[i];
@@ -75,26 +81,27 @@ inline json_t *transfer_parameters(const transfer::Member *members, const StubSl
             case transfer::Role::In:
             case transfer::Role::Length:
             case transfer::Role::LengthInOut:
-                append_named(params, member.name, json_integer(slot.wire));
+                params.add(member.name, json_integer(slot.wire));
                 break;
-            case transfer::Role::WriteBytes: {
-                std::int32_t length = slots[member.length].count;
-                json_t *text = encodeBase64(slot.bytes_in, length);
-                if (json_is_null(text) && slot.bytes_in != nullptr && length > 0) {
-                    json_decref(params);
-                    return nullptr;
-                }
-                append_named(params, member.name, text);
+            case transfer::Role::WriteBytes:
+                params.add(member.name, encodeBase64(slot.bytes_in, slots[member.length].count));
                 break;
-            }
             case transfer::Role::ReadSwitch:
-                append_named(params, member.name, slot.bytes_out != nullptr ? json_string("") : json_null());
+                params.add(member.name, slot.bytes_out != nullptr ? json_string("") : json_null());
                 break;
             case transfer::Role::ReadBytes:
                 break;
         }
     }
-    return params;
+    return params.take();
+}
+
+// The count a received count output holds at its own width, or -1 when the
+// output does not match.
+inline std::int64_t received_count(const json_t *outs, std::size_t k, const char *name, const transfer::Shape &shape) {
+    json_t *value = named_at(outs, k, name, JSON_INTEGER);
+    if (value == nullptr) return -1;
+    return shape.bits == 8 ? low_bits<std::uint8_t>(value) : low_bits<std::uint32_t>(value);
 }
 
 inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, const transfer::Member *members,
@@ -102,32 +109,41 @@ inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, co
     std::size_t outputs = 0;
     for (std::size_t i = 0; i < count; ++i) outputs += transfer::is_output(members[i].role) ? 1 : 0;
     json_t *params = transfer_parameters(members, slots, count);
-    if (params == nullptr) return OMBIX_RC_VALUE_MISMATCH;
+    if (params == nullptr) return kRequestNotBuilt;
 
     std::int32_t code;
     json_t *outs = transport_call(handle, call, params, outputs, code);
     if (outs == nullptr) return code;
 
+    // The position of each output in the list; outputs follow member order.
+    std::size_t position[transfer::kMostMembers] = {};
+    for (std::size_t i = 0, k = 0; i < count; ++i) {
+        if (transfer::is_output(members[i].role)) position[i] = k++;
+    }
+
     // Every output is checked, even after one failed. Bytes are decoded before
     // counts are stored, into the capacity the caller gave on entry.
     bool matched = true;
-    std::size_t k = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const transfer::Member &member = members[i];
         const StubSlot &slot = slots[i];
         if (member.role == transfer::Role::ReadBytes || member.role == transfer::Role::ReadSwitch) {
-            if (slot.bytes_out != nullptr) {
-                json_t *text = named_at(outs, k, member.name, JSON_STRING);
-                bool decoded = text != nullptr &&
-                               decodeBase64(json_string_value(text), slot.bytes_out, slots[member.length].capacity);
-                matched = decoded && matched;
+            if (slot.bytes_out == nullptr) continue;
+            const std::size_t counted_by = member.length;
+            const bool nothing_read =
+                members[counted_by].role == transfer::Role::LengthInOut
+                    ? received_count(outs, position[counted_by], members[counted_by].name, shapes[counted_by]) == 0
+                    : slots[counted_by].wire == 0;
+            json_t *text = named_at(outs, position[i], member.name);
+            bool accepted = json_is_null(text) && nothing_read;  // the buffer stays as it was
+            if (!accepted && json_is_string(text)) {
+                accepted = decodeBase64(json_string_value(text), slot.bytes_out, slots[counted_by].capacity);
             }
-            ++k;
+            matched = accepted && matched;
         } else if (member.role == transfer::Role::LengthInOut) {
-            json_t *value = named_at(outs, k, member.name, JSON_INTEGER);
+            json_t *value = named_at(outs, position[i], member.name, JSON_INTEGER);
             store_count(slot, shapes[i], value);
             matched = value != nullptr && matched;
-            ++k;
         }
     }
     json_decref(outs);
@@ -137,6 +153,7 @@ inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, co
 template <typename... A, std::size_t N, std::size_t... I>
 std::int32_t call_transfer_in_order(std::int32_t handle, const char *call, const std::array<transfer::Member, N> &members,
                                     std::index_sequence<I...>, A... args) {
+    static_assert(N <= transfer::kMostMembers, "a transfer has at most 8 members");
     static constexpr transfer::Shape shapes[] = {transfer::shape_of<A>()...};
     StubSlot slots[N] = {};
     (load<A>(slots[I], members[I].role, args), ...);

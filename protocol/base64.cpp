@@ -1,7 +1,8 @@
 #include "base64.h"
 
-#include <cstdlib>
 #include <cstring>
+
+#include "allocation.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -298,13 +299,13 @@ json_t *encodeBase64(const std::uint8_t *bytes, std::int32_t count) {
     // Short texts (raw values, descriptions) are built on the stack: a list
     // answer holds hundreds of them.
     char local[256];
-    char *text = length < sizeof local ? local : static_cast<char *>(std::malloc(length + 1));
-    if (text == nullptr) return json_null();
+    char *text = length < sizeof local ? local : static_cast<char *>(obtain_bytes(length + 1));
+    if (text == nullptr) return nullptr;
     encode_base64_text(bytes, n, text);
     // The alphabet is plain ASCII, so the text needs no UTF-8 check.
     json_t *string = json_stringn_nocheck(text, length);
-    if (text != local) std::free(text);
-    return string != nullptr ? string : json_null();
+    if (text != local) release_bytes(text);
+    return string;
 }
 
 bool decodeBase64(const char *text, std::uint8_t *destination, std::uint32_t capacity) {

@@ -10,8 +10,9 @@
 namespace ombix {
 
 // The base64 text of `count` bytes as a new JSON string (one reference), or
-// JSON null when `bytes` is null, `count` is 0 or less, or the text cannot be
-// built.
+// JSON null when `bytes` is null or `count` is 0 or less. Null (no value at
+// all) when the text cannot be built for want of memory: a caller never
+// sends that as "no bytes".
 json_t *encodeBase64(const std::uint8_t *bytes, std::int32_t count);
 
 // Decodes `text` into `destination`, which holds `capacity` bytes. The first

@@ -1,5 +1,6 @@
 #include "records.h"
 
+#include <cmath>
 #include <cstring>
 #include <type_traits>
 
@@ -172,19 +173,59 @@ void store(unsigned char *at, T value) {
     std::memcpy(at, &value, sizeof value);
 }
 
-json_t *field_value(const Field &f, const unsigned char *at) {
+// jansson's own rule for the texts it accepts: well-formed UTF-8 without
+// overlong forms, surrogates or code points above U+10FFFF.
+bool is_utf8(const unsigned char *text, std::size_t length) {
+    for (std::size_t i = 0; i < length;) {
+        unsigned lead = text[i];
+        std::size_t size = 1;
+        std::uint32_t point = lead;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            size = 2;
+            point = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            size = 3;
+            point = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            size = 4;
+            point = lead & 0x07;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (length - i < size) return false;
+        for (std::size_t k = 1; k < size; ++k) {
+            if ((text[i + k] & 0xC0) != 0x80) return false;
+            point = point << 6 | (text[i + k] & 0x3Fu);
+        }
+        if (size == 3 && (point < 0x800 || (point >= 0xD800 && point <= 0xDFFF))) return false;
+        if (size == 4 && (point < 0x10000 || point > 0x10FFFF)) return false;
+        i += size;
+    }
+    return true;
+}
+
+// A field's value, or null. A value that JSON cannot carry (a text that is
+// not UTF-8, a real that is not finite) leaves `representable` false; any
+// other null means that memory ran out.
+json_t *field_value(const Field &f, const unsigned char *at, bool &representable) {
+    representable = true;
     switch (f.kind) {
         case FieldKind::Text: {
             const void *end = std::memchr(at, '\0', f.size);
             std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char *>(end) - at)
                                                 : f.size;
-            return json_stringn(reinterpret_cast<const char *>(at), length);
+            representable = is_utf8(at, length);
+            return representable ? json_stringn_nocheck(reinterpret_cast<const char *>(at), length) : nullptr;
         }
         case FieldKind::Int32: return integer_value(load<std::int32_t>(at));
         case FieldKind::Uint32: return integer_value(load<std::uint32_t>(at));
         case FieldKind::Uint16: return integer_value(load<std::uint16_t>(at));
         case FieldKind::Uint8: return integer_value(load<std::uint8_t>(at));
-        case FieldKind::Float32: return json_real(static_cast<double>(load<float>(at)));
+        case FieldKind::Float32: {
+            float value = load<float>(at);
+            representable = std::isfinite(value);
+            return representable ? json_real(static_cast<double>(value)) : nullptr;
+        }
         case FieldKind::Bytes: return encodeBase64(at, static_cast<std::int32_t>(f.size));
     }
     return nullptr;
@@ -248,14 +289,16 @@ OMBIX_DEFINE_LAYOUT(NETWORK_DEVICE, kNetworkDevice)
 #undef OMBIX_DEFINE_LAYOUT
 
 json_t *encode_record(const RecordLayout &layout, const void *record) {
-    json_t *value = json_array();
-    if (value == nullptr) return nullptr;
+    ValueList value;
     const unsigned char *base = static_cast<const unsigned char *>(record);
     for (std::size_t k = 0; k < layout.count; ++k) {
         const Field &f = layout.fields[k];
-        append_named(value, f.key, field_value(f, base + f.offset));
+        bool representable = true;
+        json_t *field = field_value(f, base + f.offset, representable);
+        // A value JSON cannot carry is left out; the fields behind it move up.
+        if (representable) value.add(f.key, field);
     }
-    return value;
+    return value.take();
 }
 
 bool decode_record(const RecordLayout &layout, const json_t *value, void *record) {

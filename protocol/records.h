@@ -48,8 +48,9 @@ OMBIX_RECORD_TYPES(OMBIX_DECLARE_LAYOUT)
 
 // The record value of `record`: [{"i": key, "v": value}, ...] in field order.
 // A text is sent up to its terminator and never past its 128 bytes; a text
-// that is not valid UTF-8 cannot become a JSON string, so its named value is
-// missing. Returns a new array (null only when the array cannot be built).
+// that is not valid UTF-8 cannot become a JSON string, nor a real that is not
+// finite a JSON real, so its named value is left out. Returns a new array, or
+// null when memory ran out before the record value was whole.
 json_t *encode_record(const RecordLayout &layout, const void *record);
 
 // Decodes a record value into `record` field by field, by position. Returns

@@ -29,6 +29,9 @@ namespace ombix::transfer {
 
 enum class Role : std::uint8_t { In, Length, LengthInOut, WriteBytes, ReadBytes, ReadSwitch };
 
+// The most members a row has (the SPI transfer's eight).
+inline constexpr std::size_t kMostMembers = 8;
+
 struct Member {
     Role role;
     const char *name;

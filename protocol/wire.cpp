@@ -8,8 +8,27 @@ json_t *named_value(const char *name, json_t *value) {
     return json_pack("{s:s, s:o}", "i", name, "v", value);
 }
 
-void append_named(json_t *list, const char *name, json_t *value) {
-    json_array_append_new(list, named_value(name, value));
+bool append_named(json_t *list, const char *name, json_t *value) {
+    // json_pack releases the value when it fails, and json_array_append_new
+    // the named value; both refuse a null.
+    return json_array_append_new(list, named_value(name, value)) == 0;
+}
+
+void ValueList::add(const char *name, json_t *value) {
+    if (list_ == nullptr) {
+        json_decref(value);
+        return;
+    }
+    if (!append_named(list_, name, value)) {
+        json_decref(list_);
+        list_ = nullptr;
+    }
+}
+
+json_t *ValueList::take() {
+    json_t *list = list_;
+    list_ = nullptr;
+    return list;
 }
 
 std::size_t element_count(const json_t *list) {
@@ -35,10 +54,10 @@ json_t *result_object(std::int32_t code, json_t *outs) {
     return json_pack("{s:i, s:o}", "ret", static_cast<int>(code), "outs", outs);
 }
 
-json_t *count_error(const json_t *params, std::size_t expected) {
-    std::size_t count = element_count(params);
-    if (count == expected) return nullptr;
-    if (count > 0) {
+bool length_matches(const json_t *params, std::size_t expected) { return element_count(params) == expected; }
+
+json_t *length_error(const json_t *params, std::size_t expected) {
+    if (element_count(params) > 0) {
         return json_pack("{s:s, s:o}", "error", kWrongCountText, "errorMsg",
                          json_pack("{s:i}", "expected", static_cast<int>(expected)));
     }

@@ -31,6 +31,7 @@ windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$windows_exe")
 
 # The native build also boots Linux under QEMU for the kernel tests.
 build_and_test build-native "${windows_options[@]}" -DOMBIX_KERNEL_TESTS=ON
+bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
 

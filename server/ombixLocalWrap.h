@@ -23,8 +23,11 @@ extern "C" {
  *   {"ret": code, "outs": [outputs, present only for codes 0 and 16]}, or
  *   {"error": text, "errorMsg": {...}} when the list has the wrong length.
  * Returns NULL for a name that is not one of the 88 call names (matched
- * exactly, case-sensitively), for a NULL name, and when the answer cannot be
- * built.
+ * exactly, case-sensitively), for a NULL name, and when memory runs out
+ * while the answer is built. An answer is never returned incomplete. For a
+ * known name, NULL therefore means "out of memory", and the local function
+ * may already have run; when memory runs out before the local function
+ * would run, the answer is {"ret": 12, "outs": []} and it does not run.
  */
 json_t *ombixExecuteName(const char *name, json_t *params);
 

@@ -7,8 +7,8 @@
 #include <jansson.h>
 
 #include <cstdint>
-#include <cstdlib>
 
+#include "allocation.h"
 #include "base64.h"
 #include "ombix_types.h"
 #include "records.h"
@@ -19,19 +19,24 @@ namespace ombix::server {
 
 inline json_t *empty_answer(std::int32_t code) { return result_object(code, json_array()); }
 
+// The answer of a call whose memory could not be obtained: like a call that
+// asks too much, it is refused before the local function runs.
+inline json_t *no_memory_answer() { return empty_answer(OMBIX_RC_OVER_LIMIT); }
+
 // {"ret": code, "outs": [{"i": key, "v": value}]}, the output only after 0 or
-// 16; `encode` builds the value only then.
+// 16; `encode` builds the value only then, and returns null when memory ran
+// out, which leaves no answer at all rather than one without its output.
 template <typename Encode>
 json_t *structured_answer(std::int32_t code, const char *key, Encode encode) {
-    json_t *outs = json_array();
-    if (outputs_travel(code)) append_named(outs, key, encode());
-    return result_object(code, outs);
+    ValueList outs;
+    if (outputs_travel(code)) outs.add(key, encode());
+    return result_object(code, outs.take());
 }
 
 // A record call without parameters.
 template <typename R>
 json_t *serve_record(std::int32_t (*api)(std::int32_t, R *), const char *key, const json_t *params) {
-    if (json_t *error = count_error(params, 0)) return error;
+    if (!length_matches(params, 0)) return length_error(params, 0);
     // Cleared, so a field the local function leaves unset travels as zero
     // rather than as whatever the stack held.
     R record{};
@@ -43,7 +48,7 @@ json_t *serve_record(std::int32_t (*api)(std::int32_t, R *), const char *key, co
 template <typename P, typename R>
 json_t *serve_record(std::int32_t (*api)(std::int32_t, P, R *), const char *name, const char *key,
                      const json_t *params) {
-    if (json_t *error = count_error(params, 1)) return error;
+    if (!length_matches(params, 1)) return length_error(params, 1);
     P number{};
     if (!read_parameter<P>(params, 0, name, number)) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
     R record{};
@@ -53,17 +58,17 @@ json_t *serve_record(std::int32_t (*api)(std::int32_t, P, R *), const char *name
 
 inline json_t *serve_description(std::int32_t (*api)(std::int32_t, std::uint32_t, std::uint8_t *), const char *name,
                                  const char *key, const json_t *params) {
-    if (json_t *error = count_error(params, 1)) return error;
+    if (!length_matches(params, 1)) return length_error(params, 1);
     std::uint32_t state = 0;
     if (!read_parameter<std::uint32_t>(params, 0, name, state)) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
     // Cleared, so bytes behind a short description never carry old heap
     // content onto the wire. Without a buffer the local function cannot be
     // called at all: the call is refused like one asking too much.
-    auto *buffer = static_cast<std::uint8_t *>(std::calloc(1, OMBIX_DESCRIPTION_SIZE));
-    if (buffer == nullptr) return empty_answer(OMBIX_RC_OVER_LIMIT);
+    auto *buffer = static_cast<std::uint8_t *>(obtain_zeroed(1, OMBIX_DESCRIPTION_SIZE));
+    if (buffer == nullptr) return no_memory_answer();
     std::int32_t code = api(0, state, buffer);
     json_t *answer = structured_answer(code, key, [&] { return encodeBase64(buffer, OMBIX_DESCRIPTION_SIZE); });
-    std::free(buffer);
+    release_bytes(buffer);
     return answer;
 }
 
@@ -78,22 +83,28 @@ json_t *serve_list_of(bool matched, std::int32_t count, const char *key, Call ca
     if (n > OMBIX_MAX_LIST_COUNT) return empty_answer(OMBIX_RC_OVER_LIMIT);
     if (!matched) return empty_answer(OMBIX_RC_VALUE_MISMATCH);
     // The local function always gets real storage, even for a count of 0.
-    R *array = static_cast<R *>(std::calloc(n > 0 ? n : 1, sizeof(R)));
-    if (array == nullptr) return empty_answer(OMBIX_RC_OVER_LIMIT);
+    R *array = static_cast<R *>(obtain_zeroed(n, sizeof(R)));
+    if (array == nullptr) return no_memory_answer();
     std::int32_t code = call(array, count);
-    json_t *answer = structured_answer(code, key, [&] {
+    json_t *answer = structured_answer(code, key, [&]() -> json_t * {
         json_t *list = json_array();
-        for (std::uint32_t i = 0; i < n; ++i) json_array_append_new(list, encode_record(array[i]));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            // A record lost from the middle would shift every record behind it.
+            if (json_array_append_new(list, encode_record(array[i])) != 0) {
+                json_decref(list);
+                return nullptr;
+            }
+        }
         return list;
     });
-    std::free(array);
+    release_bytes(array);
     return answer;
 }
 
 template <typename R>
 json_t *serve_list(std::int32_t (*api)(std::int32_t, R *, std::int32_t), const char *count_name, const char *key,
                    const json_t *params) {
-    if (json_t *error = count_error(params, 1)) return error;
+    if (!length_matches(params, 1)) return length_error(params, 1);
     std::int32_t count = 0;
     bool matched = read_parameter<std::int32_t>(params, 0, count_name, count);
     return serve_list_of<R>(matched, count, key, [&](R *array, std::int32_t n) { return api(0, array, n); });
@@ -103,7 +114,7 @@ json_t *serve_list(std::int32_t (*api)(std::int32_t, R *, std::int32_t), const c
 template <typename P, typename R>
 json_t *serve_list(std::int32_t (*api)(std::int32_t, P, R *, std::int32_t), const char *name, const char *count_name,
                    const char *key, const json_t *params) {
-    if (json_t *error = count_error(params, 2)) return error;
+    if (!length_matches(params, 2)) return length_error(params, 2);
     P number{};
     std::int32_t count = 0;
     bool matched = read_parameter<P>(params, 0, name, number);

@@ -61,15 +61,15 @@ auto argument(slot_t<A> &slot) {
 }
 
 template <typename A>
-void append_output(json_t *outs, const char *name, const slot_t<A> &slot) {
-    if constexpr (is_output<A>) append_named(outs, name, integer_value(slot));
+void append_output(ValueList &outs, const char *name, const slot_t<A> &slot) {
+    if constexpr (is_output<A>) outs.add(name, integer_value(slot));
 }
 
 template <typename... A, std::size_t... I>
 json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const char *const *names,
                               const json_t *params, std::index_sequence<I...>) {
     constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
-    if (json_t *error = count_error(params, inputs)) return error;
+    if (!length_matches(params, inputs)) return length_error(params, inputs);
 
     // Output variables start at zero, so an output the API leaves unset
     // travels as 0 rather than as stack garbage.
@@ -79,9 +79,11 @@ json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const cha
     ((matched = read_parameter<A>(params, I, names[I], std::get<I>(slots)) && matched), ...);
 
     std::int32_t code = matched ? api(0, argument<A>(std::get<I>(slots))...) : OMBIX_RC_VALUE_MISMATCH;
-    json_t *outs = json_array();
+    ValueList outs;
     if (outputs_travel(code)) (append_output<A>(outs, names[I], std::get<I>(slots)), ...);
-    return result_object(code, outs);
+    // Null when an output could not be built: the call ran, but its answer
+    // cannot go out whole.
+    return result_object(code, outs.take());
 }
 
 template <typename... A>

@@ -5,7 +5,9 @@
 //
 // Order of outcomes: a wrong element count gives the error object; a negative
 // storage count gives 1; a count above 262144 gives 12, even when other
-// parameters mismatch; any mismatch gives 65543; otherwise the API's code.
+// parameters mismatch; a buffer that cannot be obtained gives 12 as well; any
+// mismatch gives 65543; otherwise the API's code. The API never receives a
+// null buffer in place of one the call needs.
 #ifndef OMBIX_SERVER_TRANSFER_FRAME_H
 #define OMBIX_SERVER_TRANSFER_FRAME_H
 
@@ -15,10 +17,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <type_traits>
 #include <utility>
 
+#include "allocation.h"
 #include "base64.h"
 #include "integers.h"
 #include "ombix_types.h"
@@ -28,41 +30,42 @@
 
 namespace ombix::server {
 
-inline constexpr std::size_t kMostTransferMembers = 8;
-
 // The wrapper's own storage for one argument of the local function.
 struct TransferSlot {
     std::uint32_t value = 0;   // an integer parameter's low 32 bits; a count as the API left it
     std::uint8_t value8 = 0;   // an 8-bit count handed to the API by pointer
     std::size_t position = 0;  // position in the parameter list
     std::uint8_t *buffer = nullptr;
-    std::uint32_t size = 0;    // bytes held by buffer
+    std::uint32_t size = 0;    // bytes the buffer holds for the call
 };
 
 struct TransferCall {
     const transfer::Member *members;
     const transfer::Shape *shapes;
     std::size_t count;
-    TransferSlot slots[kMostTransferMembers] = {};
+    TransferSlot slots[transfer::kMostMembers] = {};
     bool matched = true;
+    bool buffers_obtained = true;
 
     TransferCall(const transfer::Member *m, const transfer::Shape *s, std::size_t n) : members(m), shapes(s), count(n) {}
     TransferCall(const TransferCall &) = delete;
     TransferCall &operator=(const TransferCall &) = delete;
     // Buffers are released on every path.
     ~TransferCall() {
-        for (TransferSlot &slot : slots) std::free(slot.buffer);
+        for (TransferSlot &slot : slots) release_bytes(slot.buffer);
     }
 
     std::uint32_t length_of(std::size_t i) const { return slots[members[i].length].value; }
 };
 
 // Buffers are cleared, so bytes the API or the text leave unset never carry
-// stale heap content to a device or onto the wire.
-inline std::uint8_t *obtain_buffer(TransferSlot &slot, std::uint32_t size) {
-    slot.buffer = static_cast<std::uint8_t *>(std::calloc(size, 1));
+// stale heap content to a device or onto the wire. A buffer of 0 bytes is
+// still a block of its own. False when the memory cannot be obtained.
+inline bool obtain_buffer(TransferCall &call, TransferSlot &slot, std::uint32_t size) {
+    slot.buffer = static_cast<std::uint8_t *>(obtain_zeroed(size, 1));
     slot.size = slot.buffer != nullptr ? size : 0;
-    return slot.buffer;
+    call.buffers_obtained = slot.buffer != nullptr && call.buffers_obtained;
+    return slot.buffer != nullptr;
 }
 
 // The "v" of element k when it is an object with a "v"; null otherwise.
@@ -104,12 +107,12 @@ inline std::int32_t bound_failure(const TransferCall &call) {
 
 // Bytes to write: null "v" (whatever the name) passes a null pointer with the
 // stated count; a text with the member's name is decoded into a buffer of
-// exactly that count. Without a buffer the element is not examined.
+// exactly that count. Without a buffer the call cannot run at all.
 inline void obtain_write_bytes(TransferCall &call, std::size_t i, const json_t *params) {
     TransferSlot &slot = call.slots[i];
     if (json_is_null(value_member(params, slot.position))) return;
     std::uint32_t size = call.length_of(i);
-    if (obtain_buffer(slot, size) == nullptr) return;
+    if (!obtain_buffer(call, slot, size)) return;
     json_t *text = named_at(params, slot.position, call.members[i].name, JSON_STRING);
     if (text == nullptr || !decodeBase64(json_string_value(text), slot.buffer, size)) call.matched = false;
 }
@@ -125,7 +128,7 @@ inline void obtain_buffers(TransferCall &call, const json_t *params) {
         // else at its position asks for one.
         bool wanted = role == transfer::Role::ReadBytes ||
                       (role == transfer::Role::ReadSwitch && !json_is_null(value_member(params, slot.position)));
-        if (wanted) obtain_buffer(slot, call.length_of(i));  // without one the API gets a null pointer
+        if (wanted) obtain_buffer(call, slot, call.length_of(i));
         if (role == transfer::Role::LengthInOut) slot.value8 = static_cast<std::uint8_t>(slot.value);
     }
 }
@@ -135,8 +138,10 @@ inline void obtain_buffers(TransferCall &call, const json_t *params) {
 inline bool prepare_transfer(TransferCall &call, const json_t *params, json_t *&answer) {
     std::size_t parameters = 0;
     for (std::size_t i = 0; i < call.count; ++i) parameters += transfer::is_parameter(call.members[i].role) ? 1 : 0;
-    answer = count_error(params, parameters);
-    if (answer != nullptr) return false;
+    if (!length_matches(params, parameters)) {
+        answer = length_error(params, parameters);
+        return false;
+    }
 
     read_integers(call, params);
     if (std::int32_t refused = bound_failure(call)) {
@@ -144,19 +149,24 @@ inline bool prepare_transfer(TransferCall &call, const json_t *params, json_t *&
         return false;
     }
     obtain_buffers(call, params);
+    if (!call.buffers_obtained) {
+        answer = result_object(OMBIX_RC_OVER_LIMIT, json_array());
+        return false;
+    }
     return true;
 }
 
-// The base64 text of the bytes the API reports, or null. Never reads past
-// the buffer, even if the API reports more than it was given.
+// The base64 text of the bytes the API reports, JSON null for none, or no
+// value at all when memory ran out. Never reads past the buffer, even if the
+// API reports more than it was given.
 inline json_t *read_bytes_text(const TransferSlot &slot, std::uint32_t reported) {
     if (slot.buffer == nullptr || static_cast<std::int32_t>(reported) <= 0) return json_null();
     return encodeBase64(slot.buffer, static_cast<std::int32_t>(std::min(reported, slot.size)));
 }
 
 inline json_t *finish_transfer(TransferCall &call, std::int32_t code) {
-    json_t *outs = json_array();
-    if (!outputs_travel(code)) return result_object(code, outs);
+    ValueList outs;
+    if (!outputs_travel(code)) return result_object(code, outs.take());
     for (std::size_t i = 0; i < call.count; ++i) {
         if (call.members[i].role == transfer::Role::LengthInOut && call.shapes[i].bits == 8) {
             call.slots[i].value = call.slots[i].value8;
@@ -165,14 +175,16 @@ inline json_t *finish_transfer(TransferCall &call, std::int32_t code) {
     for (std::size_t i = 0; i < call.count; ++i) {
         const transfer::Member &member = call.members[i];
         if (member.role == transfer::Role::ReadBytes || member.role == transfer::Role::ReadSwitch) {
-            append_named(outs, member.name, read_bytes_text(call.slots[i], call.length_of(i)));
+            outs.add(member.name, read_bytes_text(call.slots[i], call.length_of(i)));
         } else if (member.role == transfer::Role::LengthInOut) {
             json_t *count = call.shapes[i].bits == 8 ? integer_value(static_cast<std::uint8_t>(call.slots[i].value))
                                                      : integer_value(call.slots[i].value);
-            append_named(outs, member.name, count);
+            outs.add(member.name, count);
         }
     }
-    return result_object(code, outs);
+    // Null when an output could not be built: the call ran, but its answer
+    // cannot go out whole.
+    return result_object(code, outs.take());
 }
 
 // The argument the local function receives for one member.
@@ -193,7 +205,7 @@ A pass(TransferSlot &slot, transfer::Role role) {
 template <typename... A, std::size_t N, std::size_t... I>
 json_t *serve_transfer_in_order(std::int32_t (*api)(std::int32_t, A...), const std::array<transfer::Member, N> &members,
                                 const json_t *params, std::index_sequence<I...>) {
-    static_assert(N <= kMostTransferMembers, "a transfer has at most 8 members");
+    static_assert(N <= transfer::kMostMembers, "a transfer has at most 8 members");
     static constexpr transfer::Shape shapes[] = {transfer::shape_of<A>()...};
     TransferCall call(members.data(), shapes, N);
     json_t *answer = nullptr;

@@ -8,13 +8,32 @@
 namespace ombix::sim {
 namespace {
 
-struct SimState {
-    Board board = initial_board();
-    std::vector<CallRecord> calls;
-    std::map<std::string, std::int32_t> forced;
+// The board at power-on, built once. A reset copies it over the current
+// board, whose storage areas keep their memory: building a new board takes
+// 256 KiB afresh, which costs milliseconds in a sanitizer build.
+const Board &power_on_board() {
+    static const Board board = initial_board();
+    return board;
+}
+
+struct Settings {
     bool log = true;
     bool fill = false;
     std::uint8_t fill_byte = 0;
+};
+
+struct SimState {
+    Board board = power_on_board();
+    std::vector<CallRecord> calls;
+    std::map<std::string, std::int32_t> forced;
+    Settings settings;
+
+    void restart() {
+        board = power_on_board();
+        calls.clear();
+        forced.clear();
+        settings = Settings{};
+    }
 };
 
 SimState &state() {
@@ -29,7 +48,7 @@ std::mutex &board_mutex() {
     return mutex;
 }
 
-bool call_log_on() { return state().log; }
+bool call_log_on() { return state().settings.log; }
 
 void note_call(CallRecord record) {
     // Keep the log bounded: long runs (servers, load tests) make many calls.
@@ -40,8 +59,8 @@ void note_call(CallRecord record) {
 
 std::int32_t outcome(const char *name, std::int32_t code, const OutputSlot *outputs, std::size_t count) {
     const SimState &s = state();
-    if (s.fill) {
-        for (std::size_t i = 0; i < count; ++i) std::memset(outputs[i].address, s.fill_byte, outputs[i].size);
+    if (s.settings.fill) {
+        for (std::size_t i = 0; i < count; ++i) std::memset(outputs[i].address, s.settings.fill_byte, outputs[i].size);
     }
     if (s.forced.empty()) return code;
     auto it = s.forced.find(name);
@@ -58,13 +77,13 @@ Argument bytes_argument(const std::uint8_t *data, std::int64_t length) {
 }
 
 void SimCall::add(Argument argument) {
-    if (!state().log || state().calls.empty()) return;
+    if (!state().settings.log || state().calls.empty()) return;
     state().calls.back().arguments.push_back(std::move(argument));
 }
 
 void reset() {
     std::lock_guard<std::mutex> lock(board_mutex());
-    state() = SimState{};
+    state().restart();
 }
 
 void force_code(const std::string &name, std::int32_t code) {
@@ -74,13 +93,13 @@ void force_code(const std::string &name, std::int32_t code) {
 
 void set_call_log(bool on) {
     std::lock_guard<std::mutex> lock(board_mutex());
-    state().log = on;
+    state().settings.log = on;
 }
 
 void fill_outputs(std::uint8_t byte) {
     std::lock_guard<std::mutex> lock(board_mutex());
-    state().fill = true;
-    state().fill_byte = byte;
+    state().settings.fill = true;
+    state().settings.fill_byte = byte;
 }
 
 std::vector<CallRecord> calls() {

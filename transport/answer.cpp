@@ -1,6 +1,5 @@
 #include "answer.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "last_error.h"
@@ -27,13 +26,21 @@ json_t *take_answer(json_t *answer, std::int32_t *code) {
         *code = OMBIX_TRANSPORT_RC_ERROR_OBJECT;
         char *text = json_dumps(answer, JSON_COMPACT);
         set_last_error(text != nullptr ? text : "error object");
-        std::free(text);
+        release_text(text);
     } else {
         *code = OMBIX_TRANSPORT_RC_BAD_MESSAGE;
         set_last_error("answer is neither a result nor an error object");
     }
     json_decref(answer);
     return result;
+}
+
+void release_text(char *text) {
+    if (text == nullptr) return;
+    json_malloc_t allocate = nullptr;
+    json_free_t release = nullptr;
+    json_get_alloc_funcs(&allocate, &release);
+    release(text);
 }
 
 }  // namespace ombix::transport

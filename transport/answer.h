@@ -14,6 +14,10 @@ namespace ombix::transport {
 // otherwise null. Stores the code in *code on every path.
 json_t *take_answer(json_t *answer, std::int32_t *code);
 
+// Releases a text of json_dumps with jansson's own release function, which a
+// program that installs its own allocator for JSON values has replaced.
+void release_text(char *text);
+
 }  // namespace ombix::transport
 
 #endif

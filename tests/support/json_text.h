@@ -4,7 +4,6 @@
 
 #include <jansson.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -23,7 +22,11 @@ inline std::string text_of(const json_t *value) {
     if (value == nullptr) return "NULL";
     char *text = json_dumps(value, JSON_COMPACT | JSON_ENCODE_ANY | JSON_SORT_KEYS);
     std::string result = text != nullptr ? text : "<unprintable>";
-    std::free(text);
+    // Through jansson's release function: a test may have installed its own allocator.
+    json_malloc_t allocate = nullptr;
+    json_free_t release = nullptr;
+    json_get_alloc_funcs(&allocate, &release);
+    if (text != nullptr) release(text);
     return result;
 }
 

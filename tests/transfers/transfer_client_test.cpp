@@ -93,9 +93,9 @@ const Situation kSituations[] = {
     {"an output list of the wrong length touches nothing", 0,
      [](const ReadStub &s) { return "[" + named(s.bytes_name, R"("QUJD")") + "," + named("x", "1") + "," + named("y", "2") + "]"; },
      8, false, 65543, {kFill, kFill}, 8},
-    {"null data with a buffer is a mismatch, the buffer untouched", 0,
-     [](const ReadStub &s) { return outs(s, named(s.bytes_name, "null"), named(s.count_name, "0")); }, 8, false, 65543,
-     {kFill, kFill}, 0},
+    {"null data with a count of 3 is a mismatch, the buffer untouched", 0,
+     [](const ReadStub &s) { return outs(s, named(s.bytes_name, "null"), named(s.count_name, "3")); }, 8, false, 65543,
+     {kFill, kFill}, 3},
     {"misnamed data is a mismatch, the buffer untouched", 0,
      [](const ReadStub &s) { return outs(s, named("bytes", R"("QUJD")"), named(s.count_name, "3")); }, 8, false, 65543,
      {kFill, kFill}, 3},
@@ -135,6 +135,54 @@ TEST_F(TransferStub, what_the_caller_holds_after_each_answer) {
                 EXPECT_EQ(count, s.count_after) << where;
             }
             EXPECT_TRUE(last_answer_handled_correctly()) << where;
+        }
+    }
+}
+
+// A read of no bytes: the server sends "data": null with a count of 0. The
+// stubs with a count output go by the count they receive, the others by the
+// count they asked for; the buffer stays as it was either way.
+struct EmptyRead {
+    const char *what;
+    std::int32_t code;
+    const char *bytes_value;
+    const char *count_value;
+    std::uint32_t asked;
+    std::int32_t with_count_output;     // what the stubs with a count output return
+    std::int32_t without_count_output;  // what the stubs without one return
+    std::uint32_t count_after;
+};
+
+const EmptyRead kEmptyReads[] = {
+    {"null data with a count of 0 is an empty read", 0, "null", "0", 8, 0, 65543, 0},
+    {"16 stays 16", 16, "null", "0", 8, 16, 65543, 0},
+    {"asking for 0 bytes, null data is an empty read", 0, "null", "0", 0, 0, 0, 0},
+    {"null data with a count of 1 stays a mismatch", 0, "null", "1", 0, 65543, 0, 1},
+    {"a count of 256 is 0 in 8 bits only", 0, "null", "256", 8, -1, 65543, 256},
+    {"a count that is not an integer stores 0 and fails", 0, "null", R"("0")", 0, 65543, 0, 0},
+    {"false is not null", 0, "false", "0", 0, 65543, 65543, 0},
+};
+
+TEST_F(TransferStub, a_read_of_no_bytes_accepts_null_data_and_leaves_the_buffer_alone) {
+    for (const ReadStub &stub : kReadStubs) {
+        bool has_count = *stub.count_name != '\0';
+        for (const EmptyRead &e : kEmptyReads) {
+            reset_transport();
+            script_answer(e.code, outs(stub, named(stub.bytes_name, e.bytes_value), named(stub.count_name, e.count_value)));
+            std::vector<std::uint8_t> buffer(16, kFill);
+            std::uint32_t count = e.asked;
+            std::int32_t returned = stub.call(buffer.data(), &count);
+            std::string where = std::string(stub.label) + ": " + e.what;
+            if (has_count) {
+                // The SMBus count is 8 bits wide: 256 arrives as 0.
+                bool eight_bits = std::string(stub.label) == "SmbusReadBlock";
+                std::int32_t expected = e.with_count_output >= 0 ? e.with_count_output : (eight_bits ? 0 : 65543);
+                EXPECT_EQ(returned, expected) << where;
+                EXPECT_EQ(count, eight_bits ? e.count_after & 0xFF : e.count_after) << where;
+            } else {
+                EXPECT_EQ(returned, e.without_count_output) << where;
+            }
+            EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, kFill)) << where;
         }
     }
 }
@@ -243,7 +291,7 @@ TEST_F(TransferStub, bytes_that_cannot_be_encoded_are_not_sent_as_a_write_withou
     json_set_alloc_funcs(refuse_large, std::free);
     std::int32_t code = OmbixR_StorageWrite(0, 0, 0, bytes.data(), static_cast<std::int32_t>(bytes.size()));
     json_set_alloc_funcs(std::malloc, std::free);
-    EXPECT_EQ(code, 65543);
+    EXPECT_EQ(code, OMBIX_RC_OVER_LIMIT);  // no memory for the request: refused like a call that asks too much
     EXPECT_TRUE(sent_calls().empty());
 }
 

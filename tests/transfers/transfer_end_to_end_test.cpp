@@ -44,7 +44,27 @@ TEST_F(TransferEndToEnd, storage_keeps_its_content_between_calls_and_checks_its_
     EXPECT_EQ(OmbixR_StorageRead(0, 2, 0, read.data(), 50), sim::kNoDevice);
     EXPECT_EQ(OmbixR_StorageRead(0, 0, 0, read.data(), OMBIX_MAX_TRANSFER_BYTES + 1), OMBIX_RC_OVER_LIMIT);
     EXPECT_EQ(OmbixR_StorageRead(0, 0, 0, read.data(), -1), OMBIX_RC_NEGATIVE_LENGTH);
-    EXPECT_EQ(OmbixR_StorageRead(0, 0, 0, read.data(), 0), OMBIX_RC_VALUE_MISMATCH);  // "data": null for a buffer
+}
+
+// Reads that deliver no bytes succeed end to end: the executor answers
+// "data": null with a count of 0 and the stub takes that as nothing read.
+TEST_F(TransferEndToEnd, reads_of_no_bytes_succeed_and_leave_the_buffer_alone) {
+    constexpr std::uint8_t kFill = 0xEE;
+    std::vector<std::uint8_t> buffer(16, kFill);
+    std::uint8_t block_length = 16;  // nothing was ever written at command 0x33: an empty block
+    EXPECT_EQ(OmbixR_SmbusReadBlock(0, 0, 0x50, 0x33, buffer.data(), &block_length), 0);
+    EXPECT_EQ(block_length, 0);
+    std::uint32_t length = 0;
+    EXPECT_EQ(OmbixR_I2cRead(0, 0, 0x50, 0, 1, buffer.data(), &length), 0);
+    EXPECT_EQ(length, 0u);
+    const std::uint8_t address = 0x10;
+    length = 0;
+    EXPECT_EQ(OmbixR_I2cXfer(0, 0, 0x50, &address, 1, buffer.data(), &length), 0);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(OmbixR_StorageRead(0, 0, 0, buffer.data(), 0), 0);
+    EXPECT_EQ(OmbixR_SpiXfer(0, 0, 0, 0x03000010, 4, 0, nullptr, buffer.data()), 0);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, kFill));
+    EXPECT_EQ(sim::calls().size(), 5u);  // each reached the board once
 }
 
 TEST_F(TransferEndToEnd, an_i2c_eeprom_write_reads_back_through_read_and_combined_transfer) {
