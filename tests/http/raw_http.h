@@ -10,6 +10,8 @@ struct RawReply {
     int status = 0;     // 0 when no status line came back
     std::string body;   // everything after the header block
     bool closed = false;  // the server closed the connection
+    std::string text;     // every byte received
+    int status_lines = 0;  // how many lines of the text begin an answer ("HTTP/1.")
 };
 
 // Connects to 127.0.0.1:port; -1 on failure.
