@@ -138,12 +138,11 @@ private:
     }
 
     void read() {
-        // Silence between requests is bounded by the idle timeout; a request
-        // once begun must be complete by its own deadline, however it trickles.
-        if (conversation_.request_started())
-            tcp_layer().expires_at(request_deadline_);
-        else
-            tcp_layer().expires_after(std::chrono::seconds(server_.settings.idle_timeout_s));
+        // Silence is bounded by the idle timeout at any point; a request once
+        // begun must also be complete by its own deadline, however it trickles.
+        auto deadline = Clock::now() + std::chrono::seconds(server_.settings.idle_timeout_s);
+        if (conversation_.request_started()) deadline = std::min(deadline, request_deadline_);
+        tcp_layer().expires_at(deadline);
         const std::size_t room = std::min(kReadBlock, buffer_.max_size() - buffer_.size());
         if (room == 0) return close();
         read_some(buffer_.prepare(room), [self = shared_from_this()](beast::error_code error, std::size_t size) {

@@ -82,7 +82,8 @@ TEST_F(Framing, each_ambiguous_request_gets_one_refusal_and_the_connection_close
         {"no version", "POST /call/OmbixGetFanCount\r\nHost: x\r\n\r\n", 400},
         {"not HTTP", "HELLO\r\n\r\n", 400},
         {"head over 16 KiB", head("Host: x\r\nX-Note: " + std::string(17000, 'a') + "\r\n"), 431},
-        {"HTTP/2.0 in a request line", "POST /call/OmbixGetFanCount HTTP/2.0\r\nHost: x\r\n\r\n", 505},
+        {"HTTP/1.2", "POST /call/OmbixGetFanCount HTTP/1.2\r\nHost: x\r\n\r\n", 400},
+        {"HTTP/2.0", "POST /call/OmbixGetFanCount HTTP/2.0\r\nHost: x\r\n\r\n", 400},
         {"target not a path", "POST http://x/call/OmbixGetFanCount HTTP/1.1\r\nHost: x\r\n\r\n", 400},
     };
     const std::int32_t initial = backlight();

@@ -50,8 +50,9 @@ RawReply read_reply(int socket, int timeout_ms) {
         text.append(block, static_cast<std::size_t>(got));
     }
     if (text.rfind("HTTP/1.", 0) == 0 && text.size() > 12) reply.status = std::atoi(text.c_str() + 9);
-    for (std::size_t at = 0; at != std::string::npos; at = text.find("\nHTTP/1.", at + 1))
-        reply.status_lines += text.compare(at == 0 ? 0 : at + 1, 7, "HTTP/1.") == 0;
+    // Answers follow each other without a separator; no body of ours holds this text.
+    for (std::size_t at = text.find("HTTP/1."); at != std::string::npos; at = text.find("HTTP/1.", at + 1))
+        ++reply.status_lines;
     std::size_t end = text.find("\r\n\r\n");
     if (end != std::string::npos) reply.body = text.substr(end + 4);
     reply.text = std::move(text);

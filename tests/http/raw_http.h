@@ -11,7 +11,7 @@ struct RawReply {
     std::string body;   // everything after the header block
     bool closed = false;  // the server closed the connection
     std::string text;     // every byte received
-    int status_lines = 0;  // how many lines of the text begin an answer ("HTTP/1.")
+    int status_lines = 0;  // how many answers began (status lines)
 };
 
 // Connects to 127.0.0.1:port; -1 on failure.
