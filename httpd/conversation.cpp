@@ -99,6 +99,7 @@ void Conversation::begin_request() {
     parser_->answered_early = false;
     parser_->early = Answer{};
     parser_->call.clear();
+    head_.clear();
 }
 
 void Conversation::answer_and_close(unsigned status, const char *error) {
@@ -107,12 +108,12 @@ void Conversation::answer_and_close(unsigned status, const char *error) {
     state_ = State::Closing;
 }
 
-void Conversation::on_head(const char *head, std::size_t size) {
+void Conversation::on_head() {
     RequestParser &parser = *parser_->parser;
     auto &request = parser.get();
     const unsigned version = request.version();
     if (version != 10 && version != 11) return answer_and_close(505, "HTTP version not supported");
-    HeadVerdict verdict = check_head(std::string_view(head, size), version);
+    HeadVerdict verdict = check_head(head_, version);
     if (verdict.status != 0) return answer_and_close(verdict.status, verdict.error);
     std::string path;
     if (!decode_path(request.target(), path)) return answer_and_close(400, "bad request target");
@@ -193,6 +194,7 @@ std::size_t Conversation::receive(const char *data, std::size_t size) {
             const bool head_was_done = parser.is_header_done();
             beast::error_code error;
             std::size_t taken = parser.put(net::const_buffer(data + used, size - used), error);
+            if (!head_was_done) head_.append(data + used, taken);
             if (error == http::error::need_more) {
                 used += taken;
                 if (taken == 0) break;
@@ -209,7 +211,7 @@ std::size_t Conversation::receive(const char *data, std::size_t size) {
                     answer_and_close(400, "malformed request");
                 break;
             }
-            if (!head_was_done && parser.is_header_done()) on_head(data + used, taken);
+            if (!head_was_done && parser.is_header_done()) on_head();
             used += taken;
             if (state_ == State::Reading && parser.is_done()) on_message();
         }

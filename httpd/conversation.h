@@ -52,7 +52,7 @@ public:
 private:
     struct Parser;
     void begin_request();
-    void on_head(const char *head, std::size_t size);
+    void on_head();
     void on_message();
     void answer_and_close(unsigned status, const char *error);
 
@@ -63,6 +63,7 @@ private:
     bool started_ = false;
     bool stopping_ = false;
     std::string output_;
+    std::string head_;  // the raw head so far: the parser may take it in pieces
 };
 
 }  // namespace ombixd
