@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,6 +20,26 @@ int connect_loopback(unsigned short port) {
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(socket_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        close(socket_fd);
+        return -1;
+    }
+    return socket_fd;
+}
+
+int connect_loopback_from(unsigned short port, const char *source, int timeout_ms) {
+    int socket_fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (socket_fd < 0) return -1;
+    timeval timeout{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    setsockopt(socket_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &local.sin_addr);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(socket_fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
+        connect(socket_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         close(socket_fd);
         return -1;
     }
