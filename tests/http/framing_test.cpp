@@ -1,7 +1,9 @@
 // Requests whose framing is ambiguous or broken. Each is refused with one
 // answer and the connection closed; whatever follows it on the connection (here
-// a call that would set a backlight) is never run.
+// a call that would set a backlight) is never run. Well-framed requests in a
+// row are each answered, and the connection is kept as the client asks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -109,6 +111,28 @@ TEST_F(Framing, well_framed_requests_in_a_row_on_one_connection_are_each_answere
     EXPECT_EQ(reply.status_lines, 4) << reply.text;
     EXPECT_NE(reply.text.find(R"({"i":"rpm","v":1800})"), std::string::npos) << reply.text;
     EXPECT_TRUE(reply.closed);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeepAlive, http_1_0_keep_alive_clients_keep_their_connection_for_the_call_list_and_for_calls) {
+    ombix::test::ServerProcess server;
+    ASSERT_TRUE(server.started());
+    int socket_fd = ombix::test::connect_loopback(server.port());
+    ASSERT_GE(socket_fd, 0);
+    const std::string list = "GET /calls HTTP/1.0\r\nConnection: keep-alive\r\n\r\n";
+    const std::string call = "POST /call/OmbixGetFanCount HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n";
+    for (const std::string &request : {list, call, list}) {
+        SCOPED_TRACE(request);
+        ASSERT_TRUE(ombix::test::send_all(socket_fd, request));
+        RawReply reply = ombix::test::read_reply(socket_fd, 500);
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_FALSE(reply.closed);
+        EXPECT_NE(reply.text.find("\r\nConnection: keep-alive\r\n"), std::string::npos) << reply.text;
+    }
+    close(socket_fd);
 }
 
 }  // namespace
