@@ -101,10 +101,12 @@ Answer run_call(const std::string &call, const std::string &body) noexcept {
         return error_answer(400, "body nested deeper than a parameter list");
     json_t *params = nullptr;
     if (body.find_first_not_of(" \t\r\n") != std::string::npos) {
-        json_error_t parse_error;
+        json_error_t parse_error{};
         params = json_loadb(body.data(), body.size(), JSON_DECODE_ANY, &parse_error);
         if (params == nullptr) {
-            if (json_error_code(&parse_error) == json_error_out_of_memory) return out_of_memory();
+            // Without memory the parser may fail before it can say why.
+            if (json_error_code(&parse_error) == json_error_out_of_memory || parse_error.text[0] == '\0')
+                return out_of_memory();
             try {
                 return error_answer(400, std::string("body is not JSON: ") + parse_error.text);
             } catch (const std::bad_alloc &) {

@@ -188,9 +188,10 @@ json_t *interpret(long status, const Reply &reply, const char *name, std::int32_
     if (is_server_out_of_memory(status, reply.body))
         return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, status_text(status, reply.body));
     if (status != 200 && status != 400) return fail(code, OMBIX_TRANSPORT_RC_HTTP_STATUS, status_text(status, reply.body));
-    json_error_t parse_error;
+    json_error_t parse_error{};
     json_t *answer = json_loadb(reply.body.data(), reply.body.size(), 0, &parse_error);
-    if (answer == nullptr && json_error_code(&parse_error) == json_error_out_of_memory)
+    // Without memory the parser may fail before it can say why.
+    if (answer == nullptr && (json_error_code(&parse_error) == json_error_out_of_memory || parse_error.text[0] == '\0'))
         return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, "out of memory for the answer");
     if (status == 400 && !is_error_object(answer)) {
         json_decref(answer);
