@@ -204,12 +204,20 @@ json_t *interpret(long status, const Reply &reply, const char *name, std::int32_
 json_t *call(Connection &connection, const char *name, std::int32_t *code, const std::string &body) {
     CURL *easy = connection.easy;
     if (connection.url.empty() || connection.url_name != name) {
+        // Escaping fails only without memory.
         char *escaped = curl_easy_escape(easy, name, 0);
-        if (escaped == nullptr) return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "call name could not be encoded");
-        connection.url = connection.call_prefix + escaped;
-        connection.url_name = name;
+        if (escaped == nullptr) return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, "out of memory in the transport");
+        connection.url_name.clear();
+        try {
+            connection.url = connection.call_prefix + escaped;
+        } catch (const std::bad_alloc &) {
+            curl_free(escaped);
+            throw;
+        }
         curl_free(escaped);
-        curl_easy_setopt(easy, CURLOPT_URL, connection.url.c_str());
+        if (curl_easy_setopt(easy, CURLOPT_URL, connection.url.c_str()) != CURLE_OK)
+            return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, "out of memory in the transport");
+        connection.url_name = name;
     }
 
     // The same id goes with any resend libcurl makes of this request.
@@ -228,7 +236,10 @@ json_t *call(Connection &connection, const char *name, std::int32_t *code, const
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, nullptr);
 
     if (outcome == CURLE_OPERATION_TIMEDOUT) return fail(code, OMBIX_TRANSPORT_RC_TIMEOUT, error_text);
-    if (outcome == CURLE_OUT_OF_MEMORY || (outcome == CURLE_WRITE_ERROR && reply.out_of_memory))
+    // The URL parsed at open, and a call name only adds escaped characters:
+    // libcurl reports running out of memory while parsing it as a bad URL.
+    if (outcome == CURLE_OUT_OF_MEMORY || outcome == CURLE_URL_MALFORMAT ||
+        (outcome == CURLE_WRITE_ERROR && reply.out_of_memory))
         return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, "out of memory in the transport");
     if (outcome == CURLE_WRITE_ERROR && reply.too_long)
         return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "answer longer than " + std::to_string(kMaxAnswerBytes) + " bytes");
@@ -250,6 +261,15 @@ std::int32_t out_of_memory(std::int32_t *code) noexcept {
     return OMBIX_TRANSPORT_RC_OUT_OF_MEMORY;
 }
 
+// Whether libcurl can parse a URL of this connection.
+CURLUcode parse_url(const std::string &url) {
+    CURLU *parsed = curl_url();
+    if (parsed == nullptr) return CURLUE_OUT_OF_MEMORY;
+    CURLUcode outcome = curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0);
+    curl_url_cleanup(parsed);
+    return outcome;
+}
+
 std::int32_t open_connection(const OMBIX_HTTP_OPTIONS *options, std::int32_t *handle) {
     ombix::transport::clear_last_error();
     if (options == nullptr || options->url == nullptr || handle == nullptr ||
@@ -269,6 +289,13 @@ std::int32_t open_connection(const OMBIX_HTTP_OPTIONS *options, std::int32_t *ha
         } catch (const std::bad_alloc &) {
             release(connection);
             throw;
+        }
+        CURLUcode parsed = parse_url(connection.call_prefix + "x");
+        if (parsed != CURLUE_OK) {
+            release(connection);
+            if (parsed == CURLUE_OUT_OF_MEMORY) throw std::bad_alloc();
+            ombix::transport::set_last_error("the URL is not usable");
+            return OMBIX_TRANSPORT_RC_BAD_MESSAGE;
         }
         if (!configure(connection, *options)) {
             release(connection);
