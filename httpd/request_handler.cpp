@@ -37,7 +37,7 @@ Answer json_answer(unsigned status, json_t *value) noexcept {
     return written ? answer : out_of_memory();
 }
 
-Answer list_calls() noexcept {
+Answer build_call_list() noexcept {
     json_t *names = json_array();
     for (std::size_t k = 0; k < kCallCount && names != nullptr; ++k) {
         if (json_array_append_new(names, json_string(kCallNames[k])) != 0) {
@@ -46,6 +46,17 @@ Answer list_calls() noexcept {
         }
     }
     return json_answer(200, names);
+}
+
+// The list never changes: built once, then copied.
+Answer list_calls() noexcept {
+    static const Answer built = build_call_list();
+    if (built.status != 200) return build_call_list();  // built without memory: try again each time
+    try {
+        return built;
+    } catch (const std::bad_alloc &) {
+        return out_of_memory();
+    }
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/asio/strand.hpp>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
@@ -59,12 +59,22 @@ class Session;
 
 }  // namespace
 
+// One event loop per thread, each connection on one of them for its whole
+// life: no handler of a connection runs on two threads, and no thread hands
+// work to another.
+std::vector<std::unique_ptr<net::io_context>> make_loops(unsigned count) {
+    std::vector<std::unique_ptr<net::io_context>> loops;
+    for (unsigned k = 0; k < std::max(count, 1u); ++k) loops.push_back(std::make_unique<net::io_context>(1));
+    return loops;
+}
+
 struct Server {
     explicit Server(const ServerSettings &settings_)
         : settings(settings_),
           limits(settings_.max_connections, settings_.max_connections_per_address),
-          acceptor(io),
-          accept_pause(io) {}
+          loops(make_loops(settings_.threads)),
+          acceptor(*loops.front()),
+          accept_pause(*loops.front()) {}
 
     const ServerSettings &settings;
     ConnectionLimits limits;
@@ -73,9 +83,12 @@ struct Server {
     std::mutex sessions_mutex;
     std::list<std::weak_ptr<Session>> sessions;
     std::atomic<bool> stopping{false};
-    // Declared last among what sessions use: destroyed first, with any
-    // session its handlers still hold.
-    net::io_context io;
+    // Declared after what sessions use: destroyed first, with any session
+    // their handlers still hold.
+    std::vector<std::unique_ptr<net::io_context>> loops;
+    std::size_t next_loop = 0;  // the loop of the next connection (accepting is on the first)
+    // Keep each loop running while it has no connection, until the server stops.
+    std::vector<net::executor_work_guard<net::io_context::executor_type>> keep_running;
     tcp::acceptor acceptor;
     net::steady_timer accept_pause;
     std::vector<std::thread> threads;
@@ -280,7 +293,8 @@ void on_accept(Server &server, beast::error_code error, tcp::socket socket) {
 }
 
 void accept(Server &server) {
-    server.acceptor.async_accept(net::make_strand(server.io), [&server](beast::error_code error, tcp::socket socket) {
+    net::io_context &loop = *server.loops[server.next_loop++ % server.loops.size()];
+    server.acceptor.async_accept(loop, [&server](beast::error_code error, tcp::socket socket) {
         on_accept(server, error, std::move(socket));
     });
 }
@@ -332,11 +346,14 @@ Server *start_server(const ServerSettings &settings, std::string &error) {
             return nullptr;
         }
         accept(*server);
-        for (unsigned k = 0; k < settings.threads; ++k) server->threads.emplace_back([io = &server->io] { io->run(); });
+        for (auto &loop : server->loops) {
+            server->keep_running.push_back(net::make_work_guard(*loop));
+            server->threads.emplace_back([io = loop.get()] { io->run(); });
+        }
     } catch (const std::exception &failure) {
         error = std::string("cannot start: ") + failure.what();
         if (server) {
-            server->io.stop();
+            for (auto &loop : server->loops) loop->stop();
             for (std::thread &thread : server->threads) thread.join();
         }
         return nullptr;
@@ -352,7 +369,7 @@ unsigned short server_port(const Server *server) {
 void stop_server(Server *server) {
     if (server == nullptr) return;
     server->stopping = true;
-    net::post(server->io, [server] {
+    net::post(*server->loops.front(), [server] {
         beast::error_code ignored;
         server->acceptor.close(ignored);
         server->accept_pause.cancel();
@@ -367,11 +384,12 @@ void stop_server(Server *server) {
     }
     for (const auto &session : open_sessions) session->stop();
     open_sessions.clear();
+    for (auto &guard : server->keep_running) guard.reset();
     // The threads return once the last connection is gone; requests still
     // arriving get until the deadline.
     auto deadline = Clock::now() + kStopWait;
     while (server->limits.open() > 0 && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    server->io.stop();
+    for (auto &loop : server->loops) loop->stop();
     for (std::thread &thread : server->threads) thread.join();
     delete server;
 }
