@@ -1,5 +1,6 @@
 #include "conversation.h"
 
+#include <boost/beast/core/string.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/parser.hpp>
 
@@ -124,13 +125,22 @@ void Conversation::on_head() {
     const std::uint64_t declared = parser.content_length().value_or(0);
     Route route = route_request(request.method_string(), path,
                                 field != request.end() ? authorization.c_str() : nullptr, declared, token_);
+    const bool body_follows = declared > 0 || parser.chunked();
+    const bool expects_continue = version == 11 && body_follows && request.find(http::field::expect) != request.end() &&
+                                  beast::iequals(request[http::field::expect], "100-continue");
     if (!route.answered) {
         parser_->call = std::move(route.call);
+        if (expects_continue) {
+            // The client waits for this before it sends the body.
+            output_ = "HTTP/1.1 100 Continue\r\n\r\n";
+            state_ = State::Writing;
+        }
         return;
     }
-    if (route.answer.status == 413) {
-        // Announced too long: answered before it is read, and the
-        // connection closes rather than read it.
+    if (route.answer.status == 413 || expects_continue) {
+        // Announced too long, or refused before the client sent a body it
+        // may or may not send now: answered at once, and the connection
+        // closes rather than read it.
         output_.clear();
         append_response(route.answer, Persistence::Close, output_);
         state_ = State::Closing;

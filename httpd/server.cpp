@@ -263,6 +263,10 @@ void accept(Server &server);
 
 void on_accept(Server &server, beast::error_code error, tcp::socket socket) {
     if (server.stopping || error == net::error::operation_aborted) return;
+    if (error && error != net::error::no_descriptors && error != net::error::no_buffer_space &&
+        error != net::error::no_memory) {
+        return accept(server);  // a client that gave up before it was accepted, and the like
+    }
     if (error) {
         // Out of descriptors or memory: pause instead of spinning, then go on.
         server.accept_pause.expires_after(kAcceptPause);

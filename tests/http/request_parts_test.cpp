@@ -189,3 +189,28 @@ TEST(Conversation, an_idle_conversation_closes_at_stop_and_one_mid_request_answe
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Conversation, a_client_that_expects_100_continue_gets_it_before_it_sends_the_body) {
+    static const std::string no_token;
+    ombixd::Conversation conversation(no_token, nullptr);
+    const std::string head =
+        "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 21\r\n\r\n";
+    EXPECT_EQ(conversation.receive(head.data(), head.size()), head.size());
+    ASSERT_EQ(conversation.state(), ombixd::Conversation::State::Writing);
+    EXPECT_EQ(conversation.output(), "HTTP/1.1 100 Continue\r\n\r\n");
+    conversation.output_sent();
+    const std::string body = R"([{"i":"fanNr","v":0}])";
+    conversation.receive(body.data(), body.size());
+    EXPECT_EQ(conversation.output().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+
+    // Refused from its head alone: answered at once and closed, body or not.
+    ombixd::Conversation refused(no_token, nullptr);
+    const std::string unknown = "POST /call/OmbixNoSuch HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 2\r\n\r\n";
+    refused.receive(unknown.data(), unknown.size());
+    EXPECT_EQ(refused.state(), ombixd::Conversation::State::Closing);
+    EXPECT_EQ(refused.output().rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);
+}
+
+}  // namespace
