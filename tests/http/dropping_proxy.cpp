@@ -47,6 +47,7 @@ void DroppingProxy::run() {
             watched.push_back({pair.server, POLLIN, 0});
         }
         if (poll(watched.data(), watched.size(), 50) <= 0) continue;
+        const std::size_t watched_pairs = pairs.size();  // a pair accepted now is watched next time
         if (watched[0].revents & POLLIN) {
             int client = accept(listener_, nullptr, nullptr);
             int server = connect_loopback(upstream_port_);
@@ -55,8 +56,8 @@ void DroppingProxy::run() {
             else
                 pairs.push_back({client, server});
         }
-        std::vector<Pair> open;
-        for (std::size_t k = 0; k < pairs.size(); ++k) {
+        std::vector<Pair> open(pairs.begin() + static_cast<std::ptrdiff_t>(watched_pairs), pairs.end());
+        for (std::size_t k = 0; k < watched_pairs; ++k) {
             Pair pair = pairs[k];
             bool broken = false;
             if (watched[1 + 2 * k].revents & (POLLIN | POLLHUP | POLLERR)) {
