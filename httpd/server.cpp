@@ -8,7 +8,6 @@
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
-#include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <algorithm>
@@ -101,7 +100,10 @@ namespace {
 class Session : public std::enable_shared_from_this<Session> {
 public:
     Session(Server &server, tcp::socket socket, const ClientKey &client)
-        : server_(server), client_(client), conversation_(server.settings.token, &server.memory) {
+        : server_(server),
+          client_(client),
+          timer_(socket.get_executor()),
+          conversation_(server.settings.token, &server.memory) {
         if (server.tls)
             tls_stream_.emplace(std::move(socket), *server.tls);
         else
@@ -122,7 +124,7 @@ public:
 
     void start() {
         if (!tls_stream_) return read();
-        tcp_layer().expires_after(std::chrono::seconds(server_.settings.request_timeout_s));
+        set_deadline(Clock::now() + std::chrono::seconds(server_.settings.request_timeout_s));
         tls_stream_->async_handshake(ssl::stream_base::server,
                                      [self = shared_from_this()](beast::error_code error) {
                                          if (error) return self->close();
@@ -140,7 +142,30 @@ public:
     }
 
 private:
-    beast::tcp_stream &tcp_layer() { return tls_stream_ ? tls_stream_->next_layer() : *plain_stream_; }
+    tcp::socket &tcp_layer() { return tls_stream_ ? tls_stream_->next_layer() : *plain_stream_; }
+
+    // One timer per connection, armed again only when a deadline comes
+    // sooner than the one it waits for: most deadlines move later, and
+    // moving one later costs nothing until the timer fires.
+    void set_deadline(Clock::time_point when) {
+        deadline_ = when;
+        if (!timer_waiting_ || when < timer_.expiry()) {
+            timer_.expires_at(when);
+            wait_for_deadline();
+        }
+    }
+
+    void wait_for_deadline() {
+        timer_waiting_ = true;
+        timer_.async_wait([self = shared_from_this()](beast::error_code error) {
+            if (error == net::error::operation_aborted) return;  // re-armed or closed
+            self->timer_waiting_ = false;
+            if (self->closed_) return;
+            if (Clock::now() >= self->deadline_) return self->close();
+            self->timer_.expires_at(self->deadline_);
+            self->wait_for_deadline();
+        });
+    }
 
     template <class Buffers, class Handler>
     void read_some(const Buffers &buffers, Handler &&handler) {
@@ -155,7 +180,7 @@ private:
         // begun must also be complete by its own deadline, however it trickles.
         auto deadline = Clock::now() + std::chrono::seconds(server_.settings.idle_timeout_s);
         if (conversation_.request_started()) deadline = std::min(deadline, request_deadline_);
-        tcp_layer().expires_at(deadline);
+        set_deadline(deadline);
         const std::size_t room = std::min(kReadBlock, buffer_.max_size() - buffer_.size());
         if (room == 0) return close();
         read_some(buffer_.prepare(room), [self = shared_from_this()](beast::error_code error, std::size_t size) {
@@ -195,7 +220,7 @@ private:
     void write() {
         if (conversation_.output().empty()) return close();
         writing_ = true;
-        tcp_layer().expires_after(std::chrono::seconds(server_.settings.request_timeout_s));
+        set_deadline(Clock::now() + std::chrono::seconds(server_.settings.request_timeout_s));
         auto done = [self = shared_from_this()](beast::error_code error, std::size_t) { self->on_write(error); };
         if (tls_stream_)
             net::async_write(*tls_stream_, net::buffer(conversation_.output()), std::move(done));
@@ -215,8 +240,8 @@ private:
     // close does not reset the connection before the client read the answer.
     void linger() {
         beast::error_code ignored;
-        tcp_layer().socket().shutdown(tcp::socket::shutdown_send, ignored);
-        tcp_layer().expires_after(kLingerTime);
+        tcp_layer().shutdown(tcp::socket::shutdown_send, ignored);
+        set_deadline(Clock::now() + kLingerTime);
         drain();
     }
 
@@ -231,14 +256,20 @@ private:
 
     void close() {
         beast::error_code ignored;
-        tcp_layer().socket().shutdown(tcp::socket::shutdown_both, ignored);
-        tcp_layer().close();
+        closed_ = true;
+        tcp_layer().shutdown(tcp::socket::shutdown_both, ignored);
+        tcp_layer().close(ignored);
+        timer_.cancel();
     }
 
     Server &server_;
     const ClientKey client_;
-    std::optional<beast::tcp_stream> plain_stream_;
-    std::optional<beast::ssl_stream<beast::tcp_stream>> tls_stream_;
+    std::optional<tcp::socket> plain_stream_;
+    std::optional<beast::ssl_stream<tcp::socket>> tls_stream_;
+    net::steady_timer timer_;
+    Clock::time_point deadline_;
+    bool timer_waiting_ = false;
+    bool closed_ = false;
     beast::flat_buffer buffer_{kMaxBuffered};
     Conversation conversation_;
     Clock::time_point request_deadline_;
