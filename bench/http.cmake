@@ -1,9 +1,10 @@
 # OmbixR_GetFanSpeed over HTTP keep-alive on loopback, beside the floor of the
-# same two libraries: libcurl posting an empty body to a libmicrohttpd handler
-# that answers a constant.
+# same two libraries: libcurl posting an empty body to a minimal Boost.Beast
+# server that answers a constant.
 if(TARGET ombixd_core AND TARGET ombix_transport_http)
   add_executable(http_bench ${CMAKE_CURRENT_LIST_DIR}/http_bench.cpp)
+  # The executor before the simulated board, whose functions it calls.
   target_link_libraries(http_bench PRIVATE
-    ombixd_core ombixRemoteCall_static ombix_transport_http ombixLocalWrap_static ombix_sim
-    benchmark::benchmark_main)  # libcurl and libmicrohttpd come with the transport and the server
+    ombixd_core ombixd_requests ombixRemoteCall_static ombix_transport_http ombixLocalWrap_static ombix_sim
+    benchmark::benchmark_main)
 endif()

@@ -1,17 +1,20 @@
 // Round trip of one scalar call over HTTP keep-alive on loopback, against the
-// floor measured in the same run: libcurl and libmicrohttpd exchanging an
-// empty request and an empty response, with the same threads and options.
-// Both servers run in this process, so client and server share the machine
-// alike in both measurements.
+// floor measured in the same run: libcurl and a minimal server on the same
+// HTTP library (Boost.Beast on Asio, one thread) exchanging an empty request
+// and an empty response. Both servers run in this process, so client and
+// server share the machine alike in both measurements.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <microhttpd.h>
-#include <netinet/in.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http.hpp>
+
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "listen_address.h"
 #include "ombixRemoteCall.h"
@@ -21,44 +24,74 @@
 
 namespace {
 
-// One polling thread serves both servers: no pool.
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+namespace net = boost::asio;
+using tcp = net::ip::tcp;
+
+// One thread serves both servers: no pool.
 constexpr unsigned kServerThreads = 1;
 
-// The floor: a handler that answers every request with a constant body, by
-// default an empty one.
-MHD_Result answer_constant(void *constant, MHD_Connection *connection, const char *, const char *, const char *, const char *,
-                          std::size_t *upload_data_size, void **state) {
-    static int marker;
-    if (*state == nullptr) {
-        *state = &marker;
-        return MHD_YES;
+// The floor's connection: reads a request, answers the constant, again.
+class ConstantSession : public std::enable_shared_from_this<ConstantSession> {
+public:
+    ConstantSession(tcp::socket socket, const char *constant) : stream_(std::move(socket)), constant_(constant) {}
+    void read() {
+        request_ = {};
+        http::async_read(stream_, buffer_, request_, [self = shared_from_this()](beast::error_code error, std::size_t) {
+            if (!error) self->answer();
+        });
     }
-    if (*upload_data_size != 0) {
-        *upload_data_size = 0;
-        return MHD_YES;
+
+private:
+    void answer() {
+        response_ = http::response<http::string_body>(http::status::ok, request_.version());
+        response_.set(http::field::content_type, "application/json");
+        response_.body() = constant_;
+        response_.keep_alive(request_.keep_alive());
+        response_.prepare_payload();
+        http::async_write(stream_, response_, [self = shared_from_this()](beast::error_code error, std::size_t) {
+            if (!error) self->read();
+        });
     }
-    const char *text = static_cast<const char *>(constant);
-    MHD_Response *response = MHD_create_response_from_buffer(std::strlen(text), const_cast<char *>(text),
-                                                             MHD_RESPMEM_PERSISTENT);
-    MHD_Result queued = MHD_queue_response(connection, MHD_HTTP_OK, response);
-    MHD_destroy_response(response);
-    return queued;
-}
+    beast::tcp_stream stream_;
+    const char *constant_;
+    beast::flat_buffer buffer_;
+    http::request<http::string_body> request_;
+    http::response<http::string_body> response_;
+};
+
+class ConstantServer {
+public:
+    explicit ConstantServer(const char *constant) : acceptor_(io_, {net::ip::make_address("127.0.0.1"), 0}), constant_(constant) {
+        accept();
+        thread_ = std::thread([this] { io_.run(); });
+    }
+    ~ConstantServer() {
+        io_.stop();
+        thread_.join();
+    }
+    unsigned short port() const { return acceptor_.local_endpoint().port(); }
+
+private:
+    void accept() {
+        acceptor_.async_accept([this](beast::error_code error, tcp::socket socket) {
+            if (error) return;
+            std::make_shared<ConstantSession>(std::move(socket), constant_)->read();
+            accept();
+        });
+    }
+    net::io_context io_;
+    tcp::acceptor acceptor_;
+    const char *constant_;
+    std::thread thread_;
+};
 
 std::size_t discard(char *, std::size_t size, std::size_t count, void *) { return size * count; }
 
 void constant_round_trip(benchmark::State &state, const char *request, const char *answer) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    MHD_Daemon *daemon = MHD_start_daemon(MHD_USE_AUTO_INTERNAL_THREAD, 0, nullptr, nullptr, &answer_constant, const_cast<char *>(answer),
-                                          MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_END);
-    if (daemon == nullptr) {
-        state.SkipWithError("cannot start the floor server");
-        return;
-    }
-    std::string url = "http://127.0.0.1:" +
-                      std::to_string(MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT)->port) + "/call/Nothing";
+    ConstantServer server(answer);
+    std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/call/Nothing";
     CURL *easy = curl_easy_init();
     curl_slist *headers = curl_slist_append(nullptr, "Content-Type: application/json");
     headers = curl_slist_append(headers, "Expect:");
@@ -79,7 +112,6 @@ void constant_round_trip(benchmark::State &state, const char *request, const cha
     state.SetItemsProcessed(state.iterations());
     curl_easy_cleanup(easy);
     curl_slist_free_all(headers);
-    MHD_stop_daemon(daemon);
 }
 // The floor of the goal: nothing in either direction.
 void floor_round_trip(benchmark::State &state) { constant_round_trip(state, "", ""); }

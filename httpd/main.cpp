@@ -6,6 +6,7 @@
 #include <string>
 
 #include <pthread.h>
+#include <sys/resource.h>
 
 #include "api_lock.h"
 #include "listen_address.h"
@@ -23,6 +24,16 @@ bool read_file(const std::string &path, std::string &content) {
     text << file.rdbuf();
     content = text.str();
     return !content.empty();
+}
+
+// Every connection holds a descriptor: the soft limit (often 1024) would cap
+// --max-connections below what the hard limit allows.
+void raise_descriptor_limit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 int fail(const std::string &message) {
@@ -56,7 +67,10 @@ int main(int argc, char **argv) {
     }
     settings.threads = options.threads;
     settings.idle_timeout_s = options.idle_timeout_s;
+    settings.request_timeout_s = options.request_timeout_s;
     settings.max_connections = options.max_connections;
+    settings.max_connections_per_address = options.max_connections_per_address;
+    raise_descriptor_limit();
 
     // The server's threads inherit this mask, so the signals reach only the
     // sigwait below and the shutdown runs here, outside any handler.

@@ -7,7 +7,8 @@ namespace ombixd {
 
 const char kUsage[] =
     "usage: ombixd [--listen ADDR:PORT] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
-    "              [--threads N] [--idle-timeout SECONDS] [--max-connections N]\n"
+    "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
+    "              [--max-connections N] [--max-connections-per-address N]\n"
     "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
     "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
     "port 0 picks a free port. The address served is printed on standard output.\n";
@@ -49,8 +50,12 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             ok = parse_count(value, 1, 64, options.threads);
         else if (option == "--idle-timeout")
             ok = parse_count(value, 1, 3600, options.idle_timeout_s);
+        else if (option == "--request-timeout")
+            ok = parse_count(value, 1, 3600, options.request_timeout_s);
         else if (option == "--max-connections")
-            ok = parse_count(value, 1, 10000, options.max_connections);
+            ok = parse_count(value, 1, 100000, options.max_connections);
+        else if (option == "--max-connections-per-address")
+            ok = parse_count(value, 1, 100000, options.max_connections_per_address);
         else {
             error = "unknown option " + option;
             return false;

@@ -12,8 +12,10 @@ struct Options {
     std::string tls_cert;
     std::string tls_key;
     unsigned threads = 4;
-    unsigned idle_timeout_s = 10;  // a connection silent this long is closed
+    unsigned idle_timeout_s = 10;     // a connection silent this long between requests is closed
+    unsigned request_timeout_s = 10;  // a request must arrive whole within this
     unsigned max_connections = 256;
+    unsigned max_connections_per_address = 32;
     bool help = false;
 };
 

@@ -1,24 +1,15 @@
-// The HTTP front of the request executor, on libmicrohttpd's thread pool.
-//
-//   POST /call/<call name>  body: the parameter list (empty for none)
-//       200 result object | 400 error object | 404 unknown call
-//   GET /calls              200 ["OmbixGetBacklightValue", ...] (all 88)
-// Refusals carry {"error": text}: 400 body not JSON or nested too deeply,
-// 401 token missing or wrong, 404 no such endpoint, 405 wrong method,
-// 413 body over kMaxBodyBytes.
+// The HTTP front of the request executor: connections, their limits and
+// deadlines, and TLS, on a pool of threads. What each request is answered is
+// decided in conversation.h and request_handler.h.
 #ifndef OMBIXD_SERVER_H
 #define OMBIXD_SERVER_H
 
-#include <cstddef>
 #include <string>
 
 #include "listen_address.h"
+#include "request_handler.h"
 
 namespace ombixd {
-
-// The largest legitimate body, a 262144-byte transfer in base64 (349528
-// characters) with its other parameters, fits well within this.
-inline constexpr std::size_t kMaxBodyBytes = 512 * 1024;
 
 struct ServerSettings {
     ListenAddress address;
@@ -26,8 +17,10 @@ struct ServerSettings {
     std::string tls_cert_pem;  // both empty: plain HTTP
     std::string tls_key_pem;
     unsigned threads = 4;
-    unsigned idle_timeout_s = 10;
+    unsigned idle_timeout_s = 10;     // a connection silent this long between requests is closed
+    unsigned request_timeout_s = 10;  // a request must arrive whole within this, however it trickles
     unsigned max_connections = 256;
+    unsigned max_connections_per_address = 32;
 };
 
 struct Server;

@@ -12,7 +12,7 @@ root=$PWD
 
 # The targets: each is fuzz/fuzz_NAME.cpp, with its seeds in fuzz/seeds/NAME/
 # (or made by make_seeds_NAME below) and an optional dictionary fuzz/NAME.dict.
-targets=(executor stubs boot_sector command_line ombix_arguments)
+targets=(executor stubs boot_sector command_line ombix_arguments ombixd_request)
 
 # Stub seeds: every stub (first byte), codes 0 and 16, and a few answer shapes.
 make_seeds_stubs() {

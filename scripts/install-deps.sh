@@ -20,7 +20,7 @@ packages=(
   # fuzzing and benchmark baselines
   clang-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
-  libmicrohttpd-dev libcurl4-openssl-dev libgnutls28-dev curl gnutls-bin
+  libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
 )

@@ -8,6 +8,12 @@
  * connection alive between calls. Calls on one handle are serialized; calls on
  * different handles run in parallel.
  *
+ * Every call runs at most once on the server: each request carries an
+ * Ombix-Request-Id header, "<client>-<sequence>" (16 hexadecimal digits each,
+ * a random client id per handle and a number that grows with each call), and
+ * the server answers a request it has already run, such as one that libcurl
+ * sends again after a kept-alive connection broke, from its memory of answers.
+ *
  * Failure codes (ombix_transport_codes.h), stored in the stub's code:
  *   OMBIX_TRANSPORT_RC_ERROR_OBJECT  the server answered a wrong-length list
  *                                    with an error object (HTTP 400);
@@ -18,7 +24,12 @@
  *   OMBIX_TRANSPORT_RC_TIMEOUT       no complete answer within the timeout;
  *   OMBIX_TRANSPORT_RC_HTTP_STATUS   any other HTTP status (401, 413, 400
  *                                    without an error object, 5xx...);
- *   OMBIX_TRANSPORT_RC_BAD_HANDLE    the handle names no open connection.
+ *   OMBIX_TRANSPORT_RC_BAD_HANDLE    the handle names no open connection;
+ *   OMBIX_TRANSPORT_RC_OUT_OF_MEMORY the server could not run the call or
+ *                                    build its answer (HTTP 503 "out of
+ *                                    memory"; the call may have reached the
+ *                                    local API), or the transport itself ran
+ *                                    out of memory (then OmbixHttpOpen too).
  * OmbixTransportLastError() then holds the server's error object or a
  * description of the failure.
  */
@@ -51,8 +62,9 @@ typedef struct OMBIX_HTTP_OPTIONS {
 /*
  * Opens a connection to a server and stores its handle in *handle (never 0).
  * Nothing is sent yet: a server that is down shows up at the first call.
- * Returns 0, OMBIX_TRANSPORT_RC_BAD_MESSAGE for a missing or unusable URL, or
- * OMBIX_TRANSPORT_RC_BAD_HANDLE when all connections are in use.
+ * Returns 0, OMBIX_TRANSPORT_RC_BAD_MESSAGE for a missing or unusable URL,
+ * OMBIX_TRANSPORT_RC_BAD_HANDLE when all connections are in use, or
+ * OMBIX_TRANSPORT_RC_OUT_OF_MEMORY.
  */
 int32_t OmbixHttpOpen(const OMBIX_HTTP_OPTIONS *options, int32_t *handle);
 

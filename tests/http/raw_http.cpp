@@ -4,9 +4,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace ombix::test {
 
@@ -18,6 +20,26 @@ int connect_loopback(unsigned short port) {
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(socket_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        close(socket_fd);
+        return -1;
+    }
+    return socket_fd;
+}
+
+int connect_loopback_from(unsigned short port, const char *source, int timeout_ms) {
+    int socket_fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (socket_fd < 0) return -1;
+    timeval timeout{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    setsockopt(socket_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &local.sin_addr);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(socket_fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
+        connect(socket_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         close(socket_fd);
         return -1;
     }
@@ -49,8 +71,12 @@ RawReply read_reply(int socket, int timeout_ms) {
         text.append(block, static_cast<std::size_t>(got));
     }
     if (text.rfind("HTTP/1.", 0) == 0 && text.size() > 12) reply.status = std::atoi(text.c_str() + 9);
+    // Answers follow each other without a separator; no body of ours holds this text.
+    for (std::size_t at = text.find("HTTP/1."); at != std::string::npos; at = text.find("HTTP/1.", at + 1))
+        ++reply.status_lines;
     std::size_t end = text.find("\r\n\r\n");
     if (end != std::string::npos) reply.body = text.substr(end + 4);
+    reply.text = std::move(text);
     return reply;
 }
 

@@ -21,7 +21,10 @@ constexpr int kStopTimeoutMs = 10000;
 
 }  // namespace
 
-std::string ombixd_path() { return OMBIXD_PATH; }
+std::string ombixd_path() {
+    const char *other = std::getenv("OMBIXD_UNDER_TEST");
+    return other != nullptr && *other != '\0' ? other : OMBIXD_PATH;
+}
 std::string ombix_path() { return OMBIX_PATH; }
 
 void bypass_proxies() {
@@ -65,6 +68,10 @@ ServerProcess::ServerProcess(std::vector<std::string> extra, const std::string &
     if (scheme == std::string::npos || colon == std::string::npos || colon < scheme + 3) return;
     url_ = line.substr(line.rfind(' ', scheme) + 1, space - line.rfind(' ', scheme) - 1);
     port_ = static_cast<unsigned short>(std::atoi(line.c_str() + colon + 1));
+}
+
+void ServerProcess::kill_now() {
+    if (pid_ > 0) kill(pid_, SIGKILL);
 }
 
 bool ServerProcess::running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }

@@ -25,6 +25,8 @@ public:
     const std::string &url() const { return url_; }
     // Sends SIGTERM and waits; the exit status, or -1 if it had to be killed.
     int stop();
+    // Kills it at once (SIGKILL), as a crash or a power cut would.
+    void kill_now();
     bool running() const;
 
 private:
@@ -34,7 +36,8 @@ private:
     std::string url_;
 };
 
-// The path of the ombixd and ombix programs under test.
+// The path of the ombixd and ombix programs under test; $OMBIXD_UNDER_TEST,
+// when set, names another ombixd to run the tests against.
 std::string ombixd_path();
 std::string ombix_path();
 

@@ -1,0 +1,71 @@
+// One connection's HTTP conversation without the socket: bytes in, answers
+// out. The server feeds it what it reads and sends what it gives back; the
+// fuzz target feeds it bytes directly. Parsing is the HTTP library's, strict
+// where the protocol allows, with the checks of head_check.h on top.
+#ifndef OMBIXD_CONVERSATION_H
+#define OMBIXD_CONVERSATION_H
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace ombixd {
+
+class AnswerMemory;
+
+// The longest request head (request line and header lines) accepted: 431 beyond.
+inline constexpr std::size_t kMaxHeadBytes = 16 * 1024;
+
+class Conversation {
+public:
+    // `token` (empty: none required) and `memory` (null: none) must outlive
+    // the conversation.
+    Conversation(const std::string &token, AnswerMemory *memory);
+    ~Conversation();
+    Conversation(const Conversation &) = delete;
+    Conversation &operator=(const Conversation &) = delete;
+
+    enum class State {
+        Reading,  // wants more bytes
+        Writing,  // output() is an answer to send; then call output_sent()
+        Closing,  // send output() if any, then close the connection
+    };
+    State state() const { return state_; }
+
+    // Takes bytes received (while Reading). Returns how many it used; the
+    // rest belongs to a later request and is given again after the answer is
+    // sent. A request head is used only once it is complete, so the caller
+    // keeps the bytes of an incomplete head and gives them again with more.
+    std::size_t receive(const char *data, std::size_t size);
+    // The client closed its side of the connection.
+    void receive_end();
+    // True while a request has begun to arrive and is not yet complete.
+    bool request_started() const { return started_; }
+
+    const std::string &output() const { return output_; }
+    void output_sent();
+
+    // The server is stopping: an idle conversation closes now, one in the
+    // middle of a request closes after answering it.
+    void stop();
+
+private:
+    struct Parser;
+    void begin_request();
+    void on_head();
+    void on_message();
+    void answer_and_close(unsigned status, const char *error);
+
+    const std::string &token_;
+    AnswerMemory *memory_;
+    std::unique_ptr<Parser> parser_;
+    State state_ = State::Reading;
+    bool started_ = false;
+    bool stopping_ = false;
+    std::string output_;
+    std::string head_;  // the raw head so far: the parser may take it in pieces
+};
+
+}  // namespace ombixd
+
+#endif

@@ -1,0 +1,138 @@
+#include "request_handler.h"
+
+#include <jansson.h>
+
+#include <cstring>
+#include <new>
+
+#include "api_lock.h"
+#include "body_check.h"
+#include "call_names.h"
+#include "json_writer.h"
+#include "token.h"
+
+namespace ombixd {
+namespace {
+
+constexpr std::string_view kCallPrefix = "/call/";
+constexpr char kOutOfMemoryBody[] = "{\"error\":\"out of memory\"}";
+
+Answer out_of_memory() noexcept {
+    Answer answer;
+    answer.status = 503;
+    try {
+        answer.body = kOutOfMemoryBody;
+    } catch (const std::bad_alloc &) {
+        // An empty body still carries the status.
+    }
+    return answer;
+}
+
+// The text of `value` (taken over) as the answer's body.
+Answer json_answer(unsigned status, json_t *value) noexcept {
+    Answer answer;
+    answer.status = status;
+    bool written = value != nullptr && ombix::transport::append_json(value, answer.body);
+    json_decref(value);
+    return written ? answer : out_of_memory();
+}
+
+Answer build_call_list() noexcept {
+    json_t *names = json_array();
+    for (std::size_t k = 0; k < kCallCount && names != nullptr; ++k) {
+        if (json_array_append_new(names, json_string(kCallNames[k])) != 0) {
+            json_decref(names);
+            names = nullptr;
+        }
+    }
+    return json_answer(200, names);
+}
+
+// The list never changes: built once, then copied.
+Answer list_calls() noexcept {
+    static const Answer built = build_call_list();
+    if (built.status != 200) return build_call_list();  // built without memory: try again each time
+    try {
+        return built;
+    } catch (const std::bad_alloc &) {
+        return out_of_memory();
+    }
+}
+
+}  // namespace
+
+Answer error_answer(unsigned status, std::string_view error, const char *header) noexcept {
+    json_t *text = json_stringn(error.data(), error.size());
+    Answer answer = json_answer(status, text != nullptr ? json_pack("{s:o}", "error", text) : nullptr);
+    if (answer.status == status) answer.header = header;
+    return answer;
+}
+
+Route route_request(std::string_view method, const std::string &path, const char *authorization,
+                    std::uint64_t declared_length, const std::string &token) noexcept {
+    Route route;
+    route.answered = true;
+    if (!token.empty() && !authorized(authorization, token)) {
+        route.answer = error_answer(401, "missing or wrong bearer token", "WWW-Authenticate: Bearer");
+        return route;
+    }
+    if (path == "/calls") {
+        route.answer = method == "GET" ? list_calls() : error_answer(405, "use GET", "Allow: GET");
+        return route;
+    }
+    if (path.compare(0, kCallPrefix.size(), kCallPrefix) != 0) {
+        route.answer = error_answer(404, "no such endpoint");
+        return route;
+    }
+    if (method != "POST") {
+        route.answer = error_answer(405, "use POST", "Allow: POST");
+        return route;
+    }
+    const char *name = path.c_str() + kCallPrefix.size();
+    if (!is_call_name(name)) {
+        route.answer = error_answer(404, "unknown call");
+        return route;
+    }
+    if (declared_length > kMaxBodyBytes) {
+        route.answer = error_answer(413, "body too large");
+        return route;
+    }
+    try {
+        route.call = name;
+    } catch (const std::bad_alloc &) {
+        route.answer = out_of_memory();
+        return route;
+    }
+    route.answered = false;
+    return route;
+}
+
+Answer run_call(const std::string &call, const std::string &body) noexcept {
+    if (nesting_depth(body.data(), body.size(), kMaxBodyDepth) > kMaxBodyDepth)
+        return error_answer(400, "body nested deeper than a parameter list");
+    json_t *params = nullptr;
+    if (body.find_first_not_of(" \t\r\n") != std::string::npos) {
+        json_error_t parse_error{};
+        params = json_loadb(body.data(), body.size(), JSON_DECODE_ANY, &parse_error);
+        if (params == nullptr) {
+            // Without memory the parser may fail before it can say why.
+            if (json_error_code(&parse_error) == json_error_out_of_memory || parse_error.text[0] == '\0')
+                return out_of_memory();
+            try {
+                return error_answer(400, std::string("body is not JSON: ") + parse_error.text);
+            } catch (const std::bad_alloc &) {
+                return out_of_memory();
+            }
+        }
+    }
+    // JSON null stands for "no parameter list", as an empty body does.
+    json_t *answer = execute(call.c_str(), json_is_null(params) ? nullptr : params);
+    json_decref(params);
+    // The name is one of the 88: no answer means the executor ran out of
+    // memory, possibly after the local API acted. Never "unknown call".
+    if (answer == nullptr) return out_of_memory();
+    unsigned status = json_object_get(answer, "ret") != nullptr ? 200 : 400;
+    return json_answer(status, answer);
+}
+
+}  // namespace ombixd

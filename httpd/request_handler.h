@@ -1,0 +1,54 @@
+// What ombixd answers, decided from the parts of a request; no networking.
+//
+//   POST /call/<call name>  body: the parameter list (empty for none)
+//       200 result object | 400 error object | 404 unknown call
+//       | 503 {"error": "out of memory"} when the executor could not build
+//         its answer (the call may have reached the local API)
+//   GET /calls              200 ["OmbixGetBoardInfo", ...] (all 88)
+// Refusals carry {"error": text}: 400 body not JSON or nested too deeply,
+// 401 token missing or wrong, 404 no such endpoint, 405 wrong method,
+// 413 body over kMaxBodyBytes.
+#ifndef OMBIXD_REQUEST_HANDLER_H
+#define OMBIXD_REQUEST_HANDLER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ombixd {
+
+// The largest legitimate body, a 262144-byte transfer in base64 (349528
+// characters) with its other parameters, fits well within this.
+inline constexpr std::size_t kMaxBodyBytes = 512 * 1024;
+
+inline constexpr char kOutOfMemory[] = "out of memory";
+
+struct Answer {
+    unsigned status = 200;
+    std::string body;                // JSON text
+    const char *header = nullptr;    // one more header line, without its line end
+};
+
+// An answer {"error": text}. Never fails: without memory for the text it
+// becomes the fixed 503 out-of-memory answer.
+Answer error_answer(unsigned status, std::string_view error, const char *header = nullptr) noexcept;
+
+// What the head of a request decides.
+struct Route {
+    bool answered = false;  // `answer` is final; any body is read and dropped
+    Answer answer;
+    std::string call;       // otherwise: the call to run once the body is in
+};
+
+// `authorization` is null when the header is absent; `declared_length` is
+// the Content-Length (0 when absent or chunked).
+Route route_request(std::string_view method, const std::string &path, const char *authorization,
+                    std::uint64_t declared_length, const std::string &token) noexcept;
+
+// Runs a call with its body through the executor.
+Answer run_call(const std::string &call, const std::string &body) noexcept;
+
+}  // namespace ombixd
+
+#endif
