@@ -35,5 +35,5 @@ bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
 
-bash scripts/fuzz.sh "$root/build-fuzz"
+bash scripts/fuzz.sh "$root/build-fuzz" 30
 echo "=== all builds passed"
