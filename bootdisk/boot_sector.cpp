@@ -1,89 +1,75 @@
+// The boot sector check, condition by condition, and the merge of the loader.
 #include "boot_sector.h"
 
 #include <cstring>
 
+#include "boot_sector_layout.h"
 #include "boot_template.h"
+
+namespace ombix::bootdisk {
 
 namespace {
 
-uint32_t le16(const unsigned char *at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8;
-}
-
-uint32_t le32(const unsigned char *at) {
-    return le16(at) | le16(at + 2) << 16;
-}
-
-bool hasSignature(const unsigned char *at) {
+bool has_signature(const unsigned char *at) {
     return at[0] == 0x55 && at[1] == 0xAA;
 }
 
-constexpr size_t kJumpEnd = 0x003;
-constexpr size_t kHiddenSectors = 0x01C;
-constexpr size_t kLoaderStart = 0x03E;
-constexpr size_t kLoaderEnd = 0x1FE;
+void copy_from_template(unsigned char *sector, SectorField field) {
+    std::memcpy(sector + field.offset, BootLoaderTemplate + field.offset, field.size);
+}
 
 }  // namespace
 
-uint32_t fatBootSectorFaults(const unsigned char *sector, uint32_t bytesPerSector,
-                             uint64_t mediumSizeInSectors) {
-    const uint32_t fieldBytesPerSector = le16(sector + 0x00B);
-    const uint32_t sectorsPerCluster = sector[0x00D];
-    const uint32_t reservedSectors = le16(sector + 0x00E);
-    const uint32_t fatCount = sector[0x010];
-    const uint32_t rootEntries = le16(sector + 0x011);
-    const uint32_t fatSize16 = le16(sector + 0x016);
-    const uint32_t totalSectors16 = le16(sector + 0x013);
+uint32_t fat_boot_sector_faults(const unsigned char *sector, uint32_t bytes_per_sector,
+                                uint64_t medium_size_in_sectors) {
+    const uint32_t field_bytes_per_sector = read_field(sector, bpb::kBytesPerSector);
+    const uint32_t sectors_per_cluster = read_field(sector, bpb::kSectorsPerCluster);
+    const uint32_t reserved_sectors = read_field(sector, bpb::kReservedSectors);
+    const uint32_t fat_count = read_field(sector, bpb::kNumberOfFats);
+    const uint32_t root_entries = read_field(sector, bpb::kRootDirectoryEntries);
+    const uint32_t fat_size_16 = read_field(sector, bpb::kSectorsPerFat16);
+    const uint32_t total_sectors_16 = read_field(sector, bpb::kTotalSectors16);
 
-    const uint32_t rootSectors = (rootEntries * 32 + bytesPerSector - 1) / bytesPerSector;
-    const uint32_t fatSize = fatSize16 != 0 ? fatSize16 : le32(sector + 0x024);
-    const uint32_t totalSectors = totalSectors16 != 0 ? totalSectors16 : le32(sector + 0x020);
+    const uint32_t root_sectors = (root_entries * 32 + bytes_per_sector - 1) / bytes_per_sector;
+    const uint32_t fat_size = fat_size_16 != 0 ? fat_size_16 : read_field(sector, bpb::kSectorsPerFat32);
+    const uint32_t total_sectors = total_sectors_16 != 0 ? total_sectors_16 : read_field(sector, bpb::kTotalSectors32);
     // Without wrap-round, so that a huge FAT size cannot make an overfull
     // layout look as if it fitted.
-    const uint64_t overhead = static_cast<uint64_t>(reservedSectors) +
-                              static_cast<uint64_t>(fatCount) * fatSize + rootSectors;
-    const bool layoutFits = overhead >= 1 && overhead <= totalSectors;
-    const uint64_t dataSectors = layoutFits ? totalSectors - overhead : 0;
-    const uint64_t clusters = sectorsPerCluster != 0 ? dataSectors / sectorsPerCluster : 0;
-    const uint64_t entryNibbles = clusters < 4085 ? 3 : 4;
-    const uint64_t fatSectorsNeeded =
-        (entryNibbles * (clusters + 2) + 2ull * bytesPerSector - 1) / (2ull * bytesPerSector);
+    const uint64_t overhead =
+        static_cast<uint64_t>(reserved_sectors) + static_cast<uint64_t>(fat_count) * fat_size + root_sectors;
+    const bool layout_fits = overhead >= 1 && overhead <= total_sectors;
+    const uint64_t data_sectors = layout_fits ? total_sectors - overhead : 0;
+    const uint64_t clusters = sectors_per_cluster != 0 ? data_sectors / sectors_per_cluster : 0;
+    const uint64_t entry_nibbles = clusters < 4085 ? 3 : 4;
+    const uint64_t fat_sectors_needed =
+        (entry_nibbles * (clusters + 2) + 2ull * bytes_per_sector - 1) / (2ull * bytes_per_sector);
 
     uint32_t faults = 0;
-    if (!hasSignature(sector + 0x1FE) && !hasSignature(sector + bytesPerSector - 2))
-        faults |= FAT_FAULT_SIGNATURE;
-    if (clusters >= 65525)
-        faults |= FAT_FAULT_TOO_MANY_CLUSTERS;
-    if (fieldBytesPerSector != bytesPerSector)
-        faults |= FAT_FAULT_SECTOR_SIZE;
-    if (rootSectors == 0)
-        faults |= FAT_FAULT_NO_ROOT_DIRECTORY;
-    if (fatCount != 1 && fatCount != 2)
-        faults |= FAT_FAULT_FAT_COUNT;
-    if (totalSectors > mediumSizeInSectors)
-        faults |= FAT_FAULT_BEYOND_MEDIUM;
-    if (static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector > 32768)
-        faults |= FAT_FAULT_CLUSTER_BYTES;
-    if (sectorsPerCluster == 0 || sectorsPerCluster > 128 ||
-        (sectorsPerCluster & (sectorsPerCluster - 1)) != 0)
-        faults |= FAT_FAULT_CLUSTER_SECTORS;
-    if (!layoutFits)
-        faults |= FAT_FAULT_LAYOUT;
-    if (reservedSectors == 0)
-        faults |= FAT_FAULT_NO_RESERVED;
-    if (fatSize < fatSectorsNeeded)
-        faults |= FAT_FAULT_FAT_TOO_SMALL;
+    if (!has_signature(sector + kBootSignature.offset) &&
+        !has_signature(sector + bytes_per_sector - kBootSignature.size))
+        faults |= kFaultSignature;
+    if (clusters >= 65525) faults |= kFaultTooManyClusters;
+    if (field_bytes_per_sector != bytes_per_sector) faults |= kFaultSectorSize;
+    if (root_sectors == 0) faults |= kFaultNoRootDirectory;
+    if (fat_count != 1 && fat_count != 2) faults |= kFaultFatCount;
+    if (total_sectors > medium_size_in_sectors) faults |= kFaultBeyondMedium;
+    if (static_cast<uint64_t>(sectors_per_cluster) * bytes_per_sector > 32768) faults |= kFaultClusterBytes;
+    if (sectors_per_cluster == 0 || sectors_per_cluster > 128 || (sectors_per_cluster & (sectors_per_cluster - 1)) != 0)
+        faults |= kFaultClusterSectors;
+    if (!layout_fits) faults |= kFaultLayout;
+    if (reserved_sectors == 0) faults |= kFaultNoReserved;
+    if (fat_size < fat_sectors_needed) faults |= kFaultFatTooSmall;
     return faults;
 }
 
-int CheckFatBootSector(const unsigned char *sector, uint32_t bytesPerSector,
-                       uint64_t mediumSizeInSectors) {
-    return fatBootSectorFaults(sector, bytesPerSector, mediumSizeInSectors) == 0;
+bool CheckFatBootSector(const unsigned char *sector, uint32_t bytes_per_sector, uint64_t medium_size_in_sectors) {
+    return fat_boot_sector_faults(sector, bytes_per_sector, medium_size_in_sectors) == 0;
 }
 
-void BuildBootSector(unsigned char *sector, uint32_t hiddenSectors) {
-    std::memcpy(sector, BootLoaderTemplate, kJumpEnd);
-    std::memcpy(sector + kLoaderStart, BootLoaderTemplate + kLoaderStart, kLoaderEnd - kLoaderStart);
-    for (size_t i = 0; i < 4; ++i)
-        sector[kHiddenSectors + i] = static_cast<unsigned char>(hiddenSectors >> (8 * i));
+void BuildBootSector(unsigned char *sector, uint32_t hidden_sectors) {
+    copy_from_template(sector, kJump);
+    copy_from_template(sector, kLoader);
+    write_field(sector, bpb::kHiddenSectors, hidden_sectors);
 }
+
+}  // namespace ombix::bootdisk

@@ -1,37 +1,39 @@
+// The scan of the switches and the drive name, and the usage text.
 #include "command_line.h"
 
 #include <cstring>
 
+namespace ombix::bootdisk {
+
 namespace {
 
-char asciiUpper(char c) {
+char ascii_upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-char asciiLower(char c) {
+char ascii_lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool isAsciiLetter(char c) {
-    return asciiUpper(c) >= 'A' && asciiUpper(c) <= 'Z';
+bool is_ascii_letter(char c) {
+    return ascii_upper(c) >= 'A' && ascii_upper(c) <= 'Z';
 }
 
-bool isSwitchStart(char c) {
+bool is_switch_start(char c) {
     return c == '-' || c == '/';
 }
 
 // A long switch must be spelt out to the end of its argument, in any case.
-bool isWholeWord(const char *text, const char *word) {
+bool is_whole_word(const char *text, const char *word) {
     size_t i = 0;
     for (; word[i] != '\0'; ++i) {
-        if (asciiLower(text[i]) != word[i])
-            return false;
+        if (ascii_lower(text[i]) != word[i]) return false;
     }
     return text[i] == '\0';
 }
 
-bool isDriveName(const char *argument) {
-    return isAsciiLetter(argument[0]) && argument[1] == ':' && argument[2] == '\0';
+bool is_drive_name(const char *argument) {
+    return is_ascii_letter(argument[0]) && argument[1] == ':' && argument[2] == '\0';
 }
 
 const char *const kUsageLines[] = {
@@ -62,107 +64,94 @@ const char *const kUsageLines[] = {
 
 }  // namespace
 
-void programNameFromPath(const char *path, char *name, size_t size) {
-    if (size == 0)
-        return;
+void program_name_from_path(const char *path, char *name, size_t size) {
+    if (size == 0) return;
     const char *start = path;
     for (const char *at = path; *at != '\0'; ++at) {
-        if (*at == '/' || *at == '\\' || *at == ':')
-            start = at + 1;
+        if (*at == '/' || *at == '\\' || *at == ':') start = at + 1;
     }
     size_t length = std::strlen(start);
     const char *dot = std::strrchr(start, '.');
-    if (dot != nullptr)
-        length = static_cast<size_t>(dot - start);
-    if (length >= size)
-        length = size - 1;
+    if (dot != nullptr) length = static_cast<size_t>(dot - start);
+    if (length >= size) length = size - 1;
     std::memcpy(name, start, length);
     name[length] = '\0';
 }
 
-void printUsage(FILE *out, const char *programName) {
+void print_usage(FILE *out, const char *program_name) {
     for (const char *line : kUsageLines) {
         if (line != nullptr) {
             fputs(line, out);
             continue;
         }
-        fprintf(out, "%s -h\n", programName);
-        fprintf(out, "%s DRIVELETTER: -ownrisk [-systemdrive] [-ignore] [-f|-r|-b [filename]]\n",
-                programName);
-        fprintf(out, "%s -ownrisk -ignore -b [filename]\n", programName);
+        fprintf(out, "%s -h\n", program_name);
+        fprintf(out, "%s DRIVELETTER: -ownrisk [-systemdrive] [-ignore] [-f|-r|-b [filename]]\n", program_name);
+        fprintf(out, "%s -ownrisk -ignore -b [filename]\n", program_name);
     }
 }
 
-int scanCommandLine(int argc, const char *const *argv, const char *programName,
-                    RunOptions *options, FILE *out) {
+bool scan_command_line(int argc, const char *const *argv, const char *program_name, RunOptions *options, FILE *out) {
     *options = RunOptions{};
-    options->fileName = "";
+    options->file_name = "";
 
     for (int index = 1; index < argc && argv[index][0] != '\0'; ++index) {
         const char *argument = argv[index];
-        if (!isSwitchStart(argument[0])) {
-            if (!isDriveName(argument)) {
-                fprintf(out, "%s: Drivename expected\n", programName);
-                printUsage(out, programName);
-                return 0;
+        if (!is_switch_start(argument[0])) {
+            if (!is_drive_name(argument)) {
+                fprintf(out, "%s: Drivename expected\n", program_name);
+                print_usage(out, program_name);
+                return false;
             }
-            std::memcpy(options->driveName, argument, 3);
+            std::memcpy(options->drive_name, argument, 3);
             continue;
         }
         for (const char *letter = argument + 1; *letter != '\0'; ++letter) {
-            int *fileFlag = nullptr;
-            switch (asciiUpper(*letter)) {
-            case 'H':
-            case '?':
-                printUsage(out, programName);
-                return 0;
-            case 'O':
-            case 'S':
-            case 'I': {
-                const char upper = asciiUpper(*letter);
-                const char *word = upper == 'O' ? "ownrisk" : upper == 'S' ? "systemdrive" : "ignore";
-                int *flag = upper == 'O' ? &options->ownRisk
-                            : upper == 'S' ? &options->systemDrive
-                                           : &options->ignore;
-                if (!isWholeWord(letter, word)) {
-                    printUsage(out, programName);
-                    return 0;
+            bool *file_flag = nullptr;
+            switch (ascii_upper(*letter)) {
+                case 'H':
+                case '?': print_usage(out, program_name); return false;
+                case 'O':
+                case 'S':
+                case 'I': {
+                    const char upper = ascii_upper(*letter);
+                    const char *word = upper == 'O' ? "ownrisk" : upper == 'S' ? "systemdrive" : "ignore";
+                    bool *flag = upper == 'O'   ? &options->own_risk
+                                 : upper == 'S' ? &options->system_drive
+                                                : &options->ignore;
+                    if (!is_whole_word(letter, word)) {
+                        print_usage(out, program_name);
+                        return false;
+                    }
+                    *flag = true;
+                    letter += std::strlen(letter) - 1;  // the word ends the group
+                    continue;
                 }
-                *flag = 1;
-                letter += std::strlen(letter) - 1;  // the word ends the group
-                continue;
+                case 'F': file_flag = &options->save; break;
+                case 'R': file_flag = &options->restore; break;
+                case 'B': file_flag = &options->to_file; break;
+                default:
+                    fprintf(out, "%s: Invalid switch - /%c\n", program_name, *letter);
+                    print_usage(out, program_name);
+                    return false;
             }
-            case 'F':
-                fileFlag = &options->save;
-                break;
-            case 'R':
-                fileFlag = &options->restore;
-                break;
-            case 'B':
-                fileFlag = &options->toFile;
-                break;
-            default:
-                fprintf(out, "%s: Invalid switch - /%c\n", programName, *letter);
-                printUsage(out, programName);
-                return 0;
-            }
-            *fileFlag = 1;
+            *file_flag = true;
             // An empty argument ends the scan, so it never becomes a file name.
-            const bool nameFollows = letter[1] == '\0' && index + 1 < argc &&
-                                     argv[index + 1][0] != '\0' && !isSwitchStart(argv[index + 1][0]);
-            if (nameFollows)
-                options->fileName = argv[++index];
+            const bool name_follows = letter[1] == '\0' && index + 1 < argc && argv[index + 1][0] != '\0' &&
+                                      !is_switch_start(argv[index + 1][0]);
+            if (name_follows)
+                options->file_name = argv[++index];
             else
-                options->fileName = VXBOOTDISK_DEFAULT_FILE_NAME;
+                options->file_name = kDefaultFileName;
         }
     }
 
-    const bool driveOptional = options->toFile && options->ignore;
-    const int fileModes = options->save + options->restore + options->toFile;
-    if (argc < 2 || !options->ownRisk || (options->driveName[0] == '\0' && !driveOptional) ||
-        fileModes > 1) {
-        printUsage(out, programName);
-        return 0;
+    const bool drive_optional = options->to_file && options->ignore;
+    const int file_modes = int{options->save} + int{options->restore} + int{options->to_file};
+    if (argc < 2 || !options->own_risk || (options->drive_name[0] == '\0' && !drive_optional) || file_modes > 1) {
+        print_usage(out, program_name);
+        return false;
     }
-    return 1;
+    return true;
 }
+
+}  // namespace ombix::bootdisk

@@ -1,41 +1,36 @@
 /* The command line of the boot drive tool: switches, drive name, usage text. */
-#ifndef VXBOOTDISK_COMMAND_LINE_H
-#define VXBOOTDISK_COMMAND_LINE_H
+#ifndef OMBIX_BOOTDISK_COMMAND_LINE_H
+#define OMBIX_BOOTDISK_COMMAND_LINE_H
 
-#include <stddef.h>
-#include <stdio.h>
+#include <cstddef>
+#include <cstdio>
 
-#ifdef __cplusplus
-extern "C" {
-#endif
+namespace ombix::bootdisk {
 
-#define VXBOOTDISK_DEFAULT_FILE_NAME "VXLD.BIN"
-#define VXBOOTDISK_PROGRAM_NAME_SIZE 256
+inline constexpr char kDefaultFileName[] = "VXLD.BIN";
+constexpr size_t kProgramNameSize = 256;
 
-typedef struct RunOptions {
-    char driveName[3];    /* "" or a letter and a colon, as typed */
-    const char *fileName; /* "" or the argument given, or the default name */
-    int ownRisk;
-    int systemDrive;
-    int ignore;
-    int save;
-    int restore;
-    int toFile;
-} RunOptions;
+struct RunOptions {
+    char drive_name[3];     // "" or a letter and a colon, as typed
+    const char *file_name;  // "" or the argument given, or the default name
+    bool own_risk;
+    bool system_drive;
+    bool ignore;
+    bool save;
+    bool restore;
+    bool to_file;
+};
 
-/* The file-name part of path without directory and extension, cut to fit. */
-void programNameFromPath(const char *path, char *name, size_t size);
+// The file-name part of path without directory and extension, cut to fit.
+void program_name_from_path(const char *path, char *name, size_t size);
 
-void printUsage(FILE *out, const char *programName);
+void print_usage(FILE *out, const char *program_name);
 
-/* Scans argv[1..argc-1] into options and applies the checks that follow the
- * scan. Returns 1 when the run may go on; 0 after the usage text (and any
- * line before it) has been printed, when the exit status is 1. */
-int scanCommandLine(int argc, const char *const *argv, const char *programName,
-                    RunOptions *options, FILE *out);
+// Scans argv[1..argc-1] into options and applies the checks that follow the
+// scan. Returns true when the run may go on; false after the usage text (and
+// any line before it) has been printed, when the exit status is 1.
+bool scan_command_line(int argc, const char *const *argv, const char *program_name, RunOptions *options, FILE *out);
 
-#ifdef __cplusplus
-}
-#endif
+}  // namespace ombix::bootdisk
 
 #endif

@@ -1,7 +1,8 @@
+// The boot drive tool's entry: one run, its lines on standard output.
 #include <cstdio>
 
 #include "run_flow.h"
 
 int main(int argc, char **argv) {
-    return runVxbootdisk(argc, argv, stdout);
+    return ombix::bootdisk::run_vxbootdisk(argc, argv, stdout);
 }

@@ -1,53 +1,42 @@
+// The size, start and sector size of a volume from its geometry and placement.
 #include "medium_parameters.h"
 
-namespace {
+namespace ombix::bootdisk {
 
-// Media type numbers as drives report them.
-constexpr uint32_t kUnknownMedia = 0;
-constexpr uint32_t kRemovableMedia = 11;
-constexpr uint32_t kFixedMedia = 12;
-constexpr uint32_t kLastMediaType = 22;
-
-}  // namespace
-
-int isPartitionedMediaType(uint32_t mediaType) {
-    return mediaType == kUnknownMedia || mediaType == kRemovableMedia || mediaType == kFixedMedia;
-}
-
-int isFloppyMediaType(uint32_t mediaType) {
-    return mediaType >= 1 && mediaType <= kLastMediaType && !isPartitionedMediaType(mediaType);
-}
-
-int isKnownPartitionType(uint8_t partitionType) {
-    switch (partitionType) {
-    case 0x00: case 0x01: case 0x04: case 0x06: case 0x0B: case 0x0C: case 0x0E:
-        return 1;
-    default:
-        return 0;
+bool is_known_partition_type(uint8_t partition_type) {
+    switch (partition_type) {
+        case 0x00:
+        case 0x01:
+        case 0x04:
+        case 0x06:
+        case 0x0B:
+        case 0x0C:
+        case 0x0E: return true;
+        default: return false;
     }
 }
 
-int isUsableSectorSize(uint32_t bytesPerSector) {
-    const bool powerOfTwo = bytesPerSector != 0 && (bytesPerSector & (bytesPerSector - 1)) == 0;
-    return powerOfTwo && bytesPerSector >= 512 && bytesPerSector <= 32768;
+bool is_usable_sector_size(uint32_t bytes_per_sector) {
+    const bool power_of_two = bytes_per_sector != 0 && (bytes_per_sector & (bytes_per_sector - 1)) == 0;
+    return power_of_two && bytes_per_sector >= 512 && bytes_per_sector <= 32768;
 }
 
-MediumParameters partitionedMediumParameters(const DriveGeometry *geometry,
-                                             const PartitionInformation *partition) {
-    const uint64_t bytesPerSector = geometry->bytesPerSector;
+MediumParameters partitioned_medium_parameters(const VolumeGeometry &geometry, const PartitionPlacement &partition) {
+    const uint64_t bytes_per_sector = geometry.bytes_per_sector;
     MediumParameters medium;
-    medium.bytesPerSector = geometry->bytesPerSector;
-    medium.mediumSizeInSectors = static_cast<uint64_t>(partition->partitionLength) / bytesPerSector;
-    medium.hiddenSectors =
-        static_cast<uint32_t>(static_cast<uint64_t>(partition->startingOffset) / bytesPerSector);
+    medium.bytes_per_sector = geometry.bytes_per_sector;
+    medium.medium_size_in_sectors = static_cast<uint64_t>(partition.partition_length) / bytes_per_sector;
+    medium.hidden_sectors = static_cast<uint32_t>(static_cast<uint64_t>(partition.starting_offset) / bytes_per_sector);
     return medium;
 }
 
-MediumParameters floppyMediumParameters(const DriveGeometry *geometry) {
+MediumParameters floppy_medium_parameters(const VolumeGeometry &geometry) {
     MediumParameters medium;
-    medium.bytesPerSector = geometry->bytesPerSector;
-    medium.mediumSizeInSectors = static_cast<uint64_t>(geometry->cylinders) *
-                                 geometry->tracksPerCylinder * geometry->sectorsPerTrack;
-    medium.hiddenSectors = 0;
+    medium.bytes_per_sector = geometry.bytes_per_sector;
+    medium.medium_size_in_sectors =
+        static_cast<uint64_t>(geometry.cylinders) * geometry.tracks_per_cylinder * geometry.sectors_per_track;
+    medium.hidden_sectors = 0;
     return medium;
 }
+
+}  // namespace ombix::bootdisk

@@ -1,142 +1,132 @@
-// Raw volume and file access through kernel32.
+// The Windows platform: raw volume and file access through kernel32. A drive
+// letter becomes the device path \\.\X:, and the drive geometry's media type
+// becomes a medium kind (windows_media.h).
 #include <windows.h>
 #include <winioctl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform.h"
+#include "windows_media.h"
+
+namespace ombix::bootdisk {
 
 namespace {
 
-HANDLE toWindows(PlatformHandle handle) {
+HANDLE to_windows(PlatformHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-PlatformHandle fromWindows(HANDLE handle) {
+PlatformHandle from_windows(HANDLE handle) {
     return reinterpret_cast<PlatformHandle>(handle);
 }
 
-bool controlWithoutData(PlatformHandle volume, DWORD code) {
+bool control_without_data(PlatformHandle volume, DWORD code) {
     DWORD returned = 0;
-    return DeviceIoControl(toWindows(volume), code, nullptr, 0, nullptr, 0, &returned, nullptr) != 0;
+    return DeviceIoControl(to_windows(volume), code, nullptr, 0, nullptr, 0, &returned, nullptr) != 0;
 }
 
 }  // namespace
 
-extern "C" {
-
-PlatformHandle platformOpenVolume(const char *devicePath, int forWriting) {
-    const DWORD access = forWriting ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    const DWORD share = forWriting ? 0 : FILE_SHARE_READ;
-    return fromWindows(CreateFileA(devicePath, access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+PlatformHandle platform_open_volume(const char *drive_name, bool for_writing) {
+    char device_path[16];
+    snprintf(device_path, sizeof device_path, "\\\\.\\%s", drive_name);
+    const DWORD access = for_writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    const DWORD share = for_writing ? 0 : FILE_SHARE_READ;
+    return from_windows(CreateFileA(device_path, access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-int platformLockVolume(PlatformHandle volume) {
-    return controlWithoutData(volume, FSCTL_LOCK_VOLUME);
+bool platform_lock_volume(PlatformHandle volume) {
+    return control_without_data(volume, FSCTL_LOCK_VOLUME);
 }
 
-int platformUnlockVolume(PlatformHandle volume) {
-    return controlWithoutData(volume, FSCTL_UNLOCK_VOLUME);
+bool platform_unlock_volume(PlatformHandle volume) {
+    return control_without_data(volume, FSCTL_UNLOCK_VOLUME);
 }
 
-int platformGetDriveGeometry(PlatformHandle volume, DriveGeometry *geometry) {
+bool platform_volume_geometry(PlatformHandle volume, VolumeGeometry *geometry) {
     DISK_GEOMETRY disk;
     DWORD returned = 0;
-    if (!DeviceIoControl(toWindows(volume), IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &disk,
-                         sizeof disk, &returned, nullptr))
-        return 0;
+    if (!DeviceIoControl(to_windows(volume), IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &disk, sizeof disk, &returned,
+                         nullptr))
+        return false;
+    geometry->kind = medium_kind_of_media_type(static_cast<uint32_t>(disk.MediaType));
+    geometry->media_code = static_cast<uint32_t>(disk.MediaType);
     geometry->cylinders = disk.Cylinders.QuadPart;
-    geometry->mediaType = static_cast<uint32_t>(disk.MediaType);
-    geometry->tracksPerCylinder = disk.TracksPerCylinder;
-    geometry->sectorsPerTrack = disk.SectorsPerTrack;
-    geometry->bytesPerSector = disk.BytesPerSector;
-    return 1;
+    geometry->tracks_per_cylinder = disk.TracksPerCylinder;
+    geometry->sectors_per_track = disk.SectorsPerTrack;
+    geometry->bytes_per_sector = disk.BytesPerSector;
+    return true;
 }
 
-int platformGetPartitionInfo(PlatformHandle volume, PartitionInformation *partition) {
+bool platform_partition_placement(PlatformHandle volume, PartitionPlacement *partition) {
     PARTITION_INFORMATION information;
     DWORD returned = 0;
-    if (!DeviceIoControl(toWindows(volume), IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0,
-                         &information, sizeof information, &returned, nullptr))
-        return 0;
-    partition->startingOffset = information.StartingOffset.QuadPart;
-    partition->partitionLength = information.PartitionLength.QuadPart;
-    partition->partitionType = information.PartitionType;
-    return 1;
+    if (!DeviceIoControl(to_windows(volume), IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &information,
+                         sizeof information, &returned, nullptr))
+        return false;
+    partition->starting_offset = information.StartingOffset.QuadPart;
+    partition->partition_length = information.PartitionLength.QuadPart;
+    partition->partition_type = information.PartitionType;
+    return true;
 }
 
-int platformSeekToStart(PlatformHandle handle) {
+bool platform_seek_to_start(PlatformHandle handle) {
     LONG high = 0;
-    return SetFilePointer(toWindows(handle), 0, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+    return SetFilePointer(to_windows(handle), 0, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
 
-int platformRead(PlatformHandle handle, void *buffer, uint32_t length, uint32_t *transferred) {
+bool platform_read(PlatformHandle handle, void *buffer, uint32_t length, uint32_t *transferred) {
     DWORD count = 0;
-    const BOOL ok = ReadFile(toWindows(handle), buffer, length, &count, nullptr);
+    const BOOL ok = ReadFile(to_windows(handle), buffer, length, &count, nullptr);
     *transferred = count;
     return ok != 0;
 }
 
-int platformWrite(PlatformHandle handle, const void *buffer, uint32_t length,
-                  uint32_t *transferred) {
+bool platform_write(PlatformHandle handle, const void *buffer, uint32_t length, uint32_t *transferred) {
     DWORD count = 0;
-    const BOOL ok = WriteFile(toWindows(handle), buffer, length, &count, nullptr);
+    const BOOL ok = WriteFile(to_windows(handle), buffer, length, &count, nullptr);
     *transferred = count;
     return ok != 0;
 }
 
-PlatformHandle platformOpenFileForReading(const char *name) {
-    return fromWindows(
-        CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+PlatformHandle platform_open_file_for_reading(const char *name) {
+    return from_windows(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-PlatformHandle platformCreateTemporaryFile(const char *name, char *temporaryName, size_t size) {
+PlatformHandle platform_create_temporary_file(const char *name, char *temporary_name, size_t size) {
     // What creating the name itself with CREATE_ALWAYS would refuse.
-    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
-                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD refused =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const DWORD attributes = GetFileAttributesA(name);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & refused) != 0)
-        return PLATFORM_INVALID_HANDLE;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & refused) != 0) return kInvalidHandle;
     // CREATE_NEW makes the name ours; a name left by another run is skipped.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const int length = snprintf(temporaryName, size, "%s.%lu-%u.tmp", name,
+        const int length = snprintf(temporary_name, size, "%s.%lu-%u.tmp", name,
                                     static_cast<unsigned long>(GetCurrentProcessId()), attempt);
-        if (length < 0 || static_cast<size_t>(length) >= size)
-            break;
-        const HANDLE file =
-            CreateFileA(temporaryName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE)
-            return fromWindows(file);
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            break;
+        if (length < 0 || static_cast<size_t>(length) >= size) break;
+        const HANDLE file = CreateFileA(temporary_name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return from_windows(file);
+        if (GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    return PLATFORM_INVALID_HANDLE;
+    return kInvalidHandle;
 }
 
-int platformFlush(PlatformHandle handle) {
-    return FlushFileBuffers(toWindows(handle)) != 0;
+bool platform_flush(PlatformHandle handle) {
+    return FlushFileBuffers(to_windows(handle)) != 0;
 }
 
-int platformRenameFile(const char *temporaryName, const char *name) {
+bool platform_rename_file(const char *temporary_name, const char *name) {
     // Write-through: the call returns once the rename is on the medium.
-    return MoveFileExA(temporaryName, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExA(temporary_name, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-int platformRemoveFile(const char *name) {
+bool platform_remove_file(const char *name) {
     return DeleteFileA(name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-int platformClose(PlatformHandle handle) {
-    return CloseHandle(toWindows(handle)) != 0;
+bool platform_close(PlatformHandle handle) {
+    return CloseHandle(to_windows(handle)) != 0;
 }
 
-void *platformAllocate(size_t size) {
-    return malloc(size);
-}
-
-void platformFree(void *block) {
-    free(block);
-}
-
-}  // extern "C"
+}  // namespace ombix::bootdisk

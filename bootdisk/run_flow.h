@@ -1,18 +1,14 @@
 /* One run of the boot drive tool, from the command line to the exit status. */
-#ifndef VXBOOTDISK_RUN_FLOW_H
-#define VXBOOTDISK_RUN_FLOW_H
+#ifndef OMBIX_BOOTDISK_RUN_FLOW_H
+#define OMBIX_BOOTDISK_RUN_FLOW_H
 
-#include <stdio.h>
+#include <cstdio>
 
-#ifdef __cplusplus
-extern "C" {
-#endif
+namespace ombix::bootdisk {
 
-/* Prints every line to out and returns the exit status, 0 or 1. */
-int runVxbootdisk(int argc, const char *const *argv, FILE *out);
+// Prints every line to out and returns the exit status, 0 or 1.
+int run_vxbootdisk(int argc, const char *const *argv, FILE *out);
 
-#ifdef __cplusplus
-}
-#endif
+}  // namespace ombix::bootdisk
 
 #endif

@@ -1,52 +1,54 @@
+// The release of what a run holds, step by step in a fixed order.
 #include "run_resources.h"
 
-void initRunResources(RunResources *resources, const char *programName, const char *driveName,
-                      const char *fileName) {
-    resources->bufferBlock = nullptr;
-    resources->volumeHandle = PLATFORM_INVALID_HANDLE;
-    resources->fileHandle = PLATFORM_INVALID_HANDLE;
-    resources->volumeLocked = 0;
-    resources->programName = programName;
-    resources->driveName = driveName;
-    resources->fileName = fileName;
-    resources->temporaryFileName[0] = '\0';
+namespace ombix::bootdisk {
+
+void init_run_resources(RunResources *resources, const char *program_name, const char *drive_name,
+                        const char *file_name) {
+    resources->buffer_block = nullptr;
+    resources->volume_handle = kInvalidHandle;
+    resources->file_handle = kInvalidHandle;
+    resources->volume_locked = false;
+    resources->program_name = program_name;
+    resources->drive_name = drive_name;
+    resources->file_name = file_name;
+    resources->temporary_file_name[0] = '\0';
 }
 
 int ReleaseRunResources(int status, RunResources *resources, FILE *out) {
-    if (resources->bufferBlock != nullptr) {
-        platformFree(resources->bufferBlock);
-        resources->bufferBlock = nullptr;
+    if (resources->buffer_block != nullptr) {
+        platform_free(resources->buffer_block);
+        resources->buffer_block = nullptr;
     }
-    if (resources->fileHandle != PLATFORM_INVALID_HANDLE) {
-        if (!platformClose(resources->fileHandle)) {
-            fprintf(out, "%s Failed: Close File %s\n", resources->programName, resources->fileName);
+    if (resources->file_handle != kInvalidHandle) {
+        if (!platform_close(resources->file_handle)) {
+            fprintf(out, "%s Failed: Close File %s\n", resources->program_name, resources->file_name);
             status = 1;
         }
-        resources->fileHandle = PLATFORM_INVALID_HANDLE;
+        resources->file_handle = kInvalidHandle;
     }
     // A sector file that did not get its name must not be left behind.
-    if (resources->temporaryFileName[0] != '\0') {
-        if (!platformRemoveFile(resources->temporaryFileName)) {
-            fprintf(out, "%s Failed: Delete File %s\n", resources->programName,
-                    resources->temporaryFileName);
+    if (resources->temporary_file_name[0] != '\0') {
+        if (!platform_remove_file(resources->temporary_file_name)) {
+            fprintf(out, "%s Failed: Delete File %s\n", resources->program_name, resources->temporary_file_name);
             status = 1;
         }
-        resources->temporaryFileName[0] = '\0';
+        resources->temporary_file_name[0] = '\0';
     }
-    if (resources->volumeHandle == PLATFORM_INVALID_HANDLE)
-        return status;
-    if (resources->volumeLocked) {
-        if (!platformUnlockVolume(resources->volumeHandle)) {
-            fprintf(out, "%s Failed: Unlock volume %s\n", resources->programName,
-                    resources->driveName);
+    if (resources->volume_handle == kInvalidHandle) return status;
+    if (resources->volume_locked) {
+        if (!platform_unlock_volume(resources->volume_handle)) {
+            fprintf(out, "%s Failed: Unlock volume %s\n", resources->program_name, resources->drive_name);
             status = 1;
         }
-        resources->volumeLocked = 0;
+        resources->volume_locked = false;
     }
-    if (!platformClose(resources->volumeHandle)) {
-        fprintf(out, "%s Failed: Close volume %s\n", resources->programName, resources->driveName);
+    if (!platform_close(resources->volume_handle)) {
+        fprintf(out, "%s Failed: Close volume %s\n", resources->program_name, resources->drive_name);
         status = 1;
     }
-    resources->volumeHandle = PLATFORM_INVALID_HANDLE;
+    resources->volume_handle = kInvalidHandle;
     return status;
 }
+
+}  // namespace ombix::bootdisk

@@ -1,171 +1,165 @@
+// The volume and sector-file steps of a run on the platform operations.
 #include "volume_access.h"
+
+namespace ombix::bootdisk {
 
 namespace {
 
-bool readExactly(PlatformHandle handle, unsigned char *buffer, uint32_t length,
-                 const RunResources *resources, const char *name, FILE *out) {
+bool read_exactly(PlatformHandle handle, unsigned char *buffer, uint32_t length, const RunResources *resources,
+                  const char *name, FILE *out) {
     uint32_t transferred = 0;
-    if (!platformRead(handle, buffer, length, &transferred)) {
-        fprintf(out, "%s Failed: ReadFile on %s\n", resources->programName, name);
+    if (!platform_read(handle, buffer, length, &transferred)) {
+        fprintf(out, "%s Failed: ReadFile on %s\n", resources->program_name, name);
         return false;
     }
     if (transferred != length) {
-        fprintf(out, "%s Failed: Partial ReadFile on %s\n", resources->programName, name);
+        fprintf(out, "%s Failed: Partial ReadFile on %s\n", resources->program_name, name);
         return false;
     }
     return true;
 }
 
-bool writeExactly(PlatformHandle handle, const unsigned char *buffer, uint32_t length,
-                  const RunResources *resources, const char *name, FILE *out) {
+bool write_exactly(PlatformHandle handle, const unsigned char *buffer, uint32_t length, const RunResources *resources,
+                   const char *name, FILE *out) {
     uint32_t transferred = 0;
-    if (!platformWrite(handle, buffer, length, &transferred)) {
-        fprintf(out, "%s Failed: WriteFile on %s\n", resources->programName, name);
+    if (!platform_write(handle, buffer, length, &transferred)) {
+        fprintf(out, "%s Failed: WriteFile on %s\n", resources->program_name, name);
         return false;
     }
     if (transferred != length) {
-        fprintf(out, "%s Failed: Partial WriteFile on %s\n", resources->programName, name);
+        fprintf(out, "%s Failed: Partial WriteFile on %s\n", resources->program_name, name);
         return false;
     }
     return true;
 }
 
-bool seekVolumeStart(const RunResources *resources, FILE *out) {
-    if (!platformSeekToStart(resources->volumeHandle)) {
-        fprintf(out, "%s Failed: SetFilePointer on %s\n", resources->programName,
-                resources->driveName);
+bool seek_volume_start(const RunResources *resources, FILE *out) {
+    if (!platform_seek_to_start(resources->volume_handle)) {
+        fprintf(out, "%s Failed: SetFilePointer on %s\n", resources->program_name, resources->drive_name);
         return false;
     }
+    return true;
+}
+
+bool obtain_partitioned_medium(const RunResources *resources, const VolumeGeometry &geometry, MediumParameters *medium,
+                               FILE *out) {
+    PartitionPlacement partition;
+    if (!platform_partition_placement(resources->volume_handle, &partition)) {
+        fprintf(out, "%s Failed: Get Partition Info Removable or Fixed Hard Disk %s\n", resources->program_name,
+                resources->drive_name);
+        return false;
+    }
+    if (!is_known_partition_type(partition.partition_type)) {
+        fprintf(out, "%s Failed: Unknown Partition Type %d on Removable or Fixed Hard Disk %s\n",
+                resources->program_name, static_cast<int>(partition.partition_type), resources->drive_name);
+        return false;
+    }
+    *medium = partitioned_medium_parameters(geometry, partition);
     return true;
 }
 
 }  // namespace
 
-int openVolume(RunResources *resources, int forWriting, FILE *out) {
-    char devicePath[16];
-    snprintf(devicePath, sizeof devicePath, "\\\\.\\%s", resources->driveName);
-    resources->volumeHandle = platformOpenVolume(devicePath, forWriting);
-    if (resources->volumeHandle == PLATFORM_INVALID_HANDLE) {
-        fprintf(out, "%s Failed: Open %s\n", resources->programName, resources->driveName);
-        return 0;
+bool open_volume(RunResources *resources, bool for_writing, FILE *out) {
+    resources->volume_handle = platform_open_volume(resources->drive_name, for_writing);
+    if (resources->volume_handle == kInvalidHandle) {
+        fprintf(out, "%s Failed: Open %s\n", resources->program_name, resources->drive_name);
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int lockVolume(RunResources *resources, FILE *out) {
-    if (!platformLockVolume(resources->volumeHandle)) {
-        fprintf(out, "%s Failed: Exclusive access %s\n", resources->programName,
-                resources->driveName);
-        return 0;
+bool lock_volume(RunResources *resources, FILE *out) {
+    if (!platform_lock_volume(resources->volume_handle)) {
+        fprintf(out, "%s Failed: Exclusive access %s\n", resources->program_name, resources->drive_name);
+        return false;
     }
-    resources->volumeLocked = 1;
-    return 1;
+    resources->volume_locked = true;
+    return true;
 }
 
-int obtainMediumParameters(RunResources *resources, MediumParameters *medium, FILE *out) {
-    DriveGeometry geometry;
-    if (!platformGetDriveGeometry(resources->volumeHandle, &geometry)) {
-        fprintf(out, "%s Failed: Get Disk Geometry %s\n", resources->programName,
-                resources->driveName);
-        return 0;
+bool obtain_medium_parameters(RunResources *resources, MediumParameters *medium, FILE *out) {
+    VolumeGeometry geometry;
+    if (!platform_volume_geometry(resources->volume_handle, &geometry)) {
+        fprintf(out, "%s Failed: Get Disk Geometry %s\n", resources->program_name, resources->drive_name);
+        return false;
     }
-    // The sector buffer and the divisions below need a size they can work with.
-    if (!isUsableSectorSize(geometry.bytesPerSector)) {
-        fprintf(out, "%s Failed: Unsupported sector size %u on %s\n", resources->programName,
-                static_cast<unsigned>(geometry.bytesPerSector), resources->driveName);
-        return 0;
+    // The sector buffer and the divisions that follow need a size they can work with.
+    if (!is_usable_sector_size(geometry.bytes_per_sector)) {
+        fprintf(out, "%s Failed: Unsupported sector size %u on %s\n", resources->program_name,
+                static_cast<unsigned>(geometry.bytes_per_sector), resources->drive_name);
+        return false;
     }
-    if (isPartitionedMediaType(geometry.mediaType)) {
-        PartitionInformation partition;
-        if (!platformGetPartitionInfo(resources->volumeHandle, &partition)) {
-            fprintf(out, "%s Failed: Get Partition Info Removable or Fixed Hard Disk %s\n",
-                    resources->programName, resources->driveName);
-            return 0;
-        }
-        if (!isKnownPartitionType(partition.partitionType)) {
-            fprintf(out, "%s Failed: Unknown Partition Type %d on Removable or Fixed Hard Disk %s\n",
-                    resources->programName, static_cast<int>(partition.partitionType),
-                    resources->driveName);
-            return 0;
-        }
-        *medium = partitionedMediumParameters(&geometry, &partition);
-        return 1;
+    switch (geometry.kind) {
+        case MediumKind::Partitioned: return obtain_partitioned_medium(resources, geometry, medium, out);
+        case MediumKind::Floppy: *medium = floppy_medium_parameters(geometry); return true;
+        case MediumKind::Unrecognized: break;
     }
-    if (!isFloppyMediaType(geometry.mediaType)) {
-        fprintf(out, "%s Failed: Unknown Floppy Disk Media Type %d on %s\n", resources->programName,
-                static_cast<int>(geometry.mediaType), resources->driveName);
-        return 0;
-    }
-    *medium = floppyMediumParameters(&geometry);
-    return 1;
+    fprintf(out, "%s Failed: Unknown Floppy Disk Media Type %d on %s\n", resources->program_name,
+            static_cast<int>(geometry.media_code), resources->drive_name);
+    return false;
 }
 
-unsigned char *allocateSectorBuffer(RunResources *resources, uint32_t bytesPerSector, FILE *out) {
-    void *block = platformAllocate(2 * static_cast<size_t>(bytesPerSector) - 1);
+unsigned char *allocate_sector_buffer(RunResources *resources, uint32_t bytes_per_sector, FILE *out) {
+    void *block = platform_allocate(2 * static_cast<size_t>(bytes_per_sector) - 1);
     if (block == nullptr) {
-        fprintf(out, "%s Failed: No buffer memory\n", resources->programName);
+        fprintf(out, "%s Failed: No buffer memory\n", resources->program_name);
         return nullptr;
     }
-    resources->bufferBlock = block;
+    resources->buffer_block = block;
     const uintptr_t address = reinterpret_cast<uintptr_t>(block);
-    const uintptr_t alignment = bytesPerSector;
+    const uintptr_t alignment = bytes_per_sector;
     return static_cast<unsigned char *>(block) + (alignment - address % alignment) % alignment;
 }
 
-int readVolumeSector(RunResources *resources, unsigned char *buffer, uint32_t bytesPerSector,
-                     FILE *out) {
-    return seekVolumeStart(resources, out) &&
-           readExactly(resources->volumeHandle, buffer, bytesPerSector, resources,
-                       resources->driveName, out);
+bool read_volume_sector(RunResources *resources, unsigned char *buffer, uint32_t bytes_per_sector, FILE *out) {
+    return seek_volume_start(resources, out) &&
+           read_exactly(resources->volume_handle, buffer, bytes_per_sector, resources, resources->drive_name, out);
 }
 
-int writeVolumeSector(RunResources *resources, const unsigned char *buffer,
-                      uint32_t bytesPerSector, FILE *out) {
-    return seekVolumeStart(resources, out) &&
-           writeExactly(resources->volumeHandle, buffer, bytesPerSector, resources,
-                        resources->driveName, out);
+bool write_volume_sector(RunResources *resources, const unsigned char *buffer, uint32_t bytes_per_sector, FILE *out) {
+    return seek_volume_start(resources, out) &&
+           write_exactly(resources->volume_handle, buffer, bytes_per_sector, resources, resources->drive_name, out);
 }
 
-int readSectorFile(RunResources *resources, unsigned char *buffer, uint32_t bytesPerSector,
-                   FILE *out) {
-    resources->fileHandle = platformOpenFileForReading(resources->fileName);
-    if (resources->fileHandle == PLATFORM_INVALID_HANDLE) {
-        fprintf(out, "%s Failed: Open Read on %s\n", resources->programName, resources->fileName);
-        return 0;
+bool read_sector_file(RunResources *resources, unsigned char *buffer, uint32_t bytes_per_sector, FILE *out) {
+    resources->file_handle = platform_open_file_for_reading(resources->file_name);
+    if (resources->file_handle == kInvalidHandle) {
+        fprintf(out, "%s Failed: Open Read on %s\n", resources->program_name, resources->file_name);
+        return false;
     }
-    return readExactly(resources->fileHandle, buffer, bytesPerSector, resources,
-                       resources->fileName, out);
+    return read_exactly(resources->file_handle, buffer, bytes_per_sector, resources, resources->file_name, out);
 }
 
-int writeSectorFile(RunResources *resources, const unsigned char *buffer, uint32_t bytesPerSector,
-                    FILE *out) {
-    const char *program = resources->programName;
-    const char *name = resources->fileName;
-    resources->fileHandle = platformCreateTemporaryFile(name, resources->temporaryFileName,
-                                                        sizeof resources->temporaryFileName);
-    if (resources->fileHandle == PLATFORM_INVALID_HANDLE) {
-        resources->temporaryFileName[0] = '\0';
+bool write_sector_file(RunResources *resources, const unsigned char *buffer, uint32_t bytes_per_sector, FILE *out) {
+    const char *program = resources->program_name;
+    const char *name = resources->file_name;
+    resources->file_handle =
+        platform_create_temporary_file(name, resources->temporary_file_name, sizeof resources->temporary_file_name);
+    if (resources->file_handle == kInvalidHandle) {
+        resources->temporary_file_name[0] = '\0';
         fprintf(out, "%s Failed: Open Write on %s\n", program, name);
-        return 0;
+        return false;
     }
-    if (!writeExactly(resources->fileHandle, buffer, bytesPerSector, resources, name, out))
-        return 0;
-    if (!platformFlush(resources->fileHandle)) {
+    if (!write_exactly(resources->file_handle, buffer, bytes_per_sector, resources, name, out)) return false;
+    if (!platform_flush(resources->file_handle)) {
         fprintf(out, "%s Failed: Flush File %s\n", program, name);
-        return 0;
+        return false;
     }
     // Closed before the rename, which some systems refuse for an open file;
     // from here on the release only has the temporary file to remove.
-    const PlatformHandle file = resources->fileHandle;
-    resources->fileHandle = PLATFORM_INVALID_HANDLE;
-    if (!platformClose(file)) {
+    const PlatformHandle file = resources->file_handle;
+    resources->file_handle = kInvalidHandle;
+    if (!platform_close(file)) {
         fprintf(out, "%s Failed: Close File %s\n", program, name);
-        return 0;
+        return false;
     }
-    if (!platformRenameFile(resources->temporaryFileName, name)) {
+    if (!platform_rename_file(resources->temporary_file_name, name)) {
         fprintf(out, "%s Failed: Rename to File %s\n", program, name);
-        return 0;
+        return false;
     }
-    resources->temporaryFileName[0] = '\0';
-    return 1;
+    resources->temporary_file_name[0] = '\0';
+    return true;
 }
+
+}  // namespace ombix::bootdisk

@@ -17,69 +17,70 @@
 #include <vector>
 
 #include "boot_sector.h"
+#include "boot_sector_layout.h"
 #include "boot_template.h"
 
+namespace ombix::bootdisk {
 namespace {
 
 constexpr size_t kHeaderSize = 15;
 
-uint64_t littleEndian(const unsigned char *at, int bytes) {
+uint64_t little_endian(const unsigned char *at, int bytes) {
     uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | at[i];
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
     return value;
 }
 
 void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
+    if (!condition) __builtin_trap();
 }
 
-bool signatureAt(const std::vector<unsigned char> &sector, size_t offset) {
+bool signature_at(const std::vector<unsigned char> &sector, size_t offset) {
     return sector[offset] == 0x55 && sector[offset + 1] == 0xAA;
 }
 
 // What a sector that passes the check promises, worked out in 64 bits so
 // that no wrap-round can hide a layout that does not fit.
-void requireSoundVolume(const std::vector<unsigned char> &sector, uint64_t medium) {
-    const uint64_t bytesPerSector = sector.size();
-    const uint64_t sectorsPerCluster = sector[0x00D];
-    const uint64_t reserved = littleEndian(&sector[0x00E], 2);
-    const uint64_t fatCount = sector[0x010];
-    const uint64_t rootEntries = littleEndian(&sector[0x011], 2);
-    const uint64_t total16 = littleEndian(&sector[0x013], 2);
-    const uint64_t fat16 = littleEndian(&sector[0x016], 2);
-    const uint64_t total = total16 != 0 ? total16 : littleEndian(&sector[0x020], 4);
-    const uint64_t fatSize = fat16 != 0 ? fat16 : littleEndian(&sector[0x024], 4);
+void require_sound_volume(const std::vector<unsigned char> &sector, uint64_t medium) {
+    const unsigned char *at = sector.data();
+    const uint64_t bytes_per_sector = sector.size();
+    const uint64_t sectors_per_cluster = read_field(at, bpb::kSectorsPerCluster);
+    const uint64_t reserved = read_field(at, bpb::kReservedSectors);
+    const uint64_t fat_count = read_field(at, bpb::kNumberOfFats);
+    const uint64_t root_entries = read_field(at, bpb::kRootDirectoryEntries);
+    const uint64_t total_16 = read_field(at, bpb::kTotalSectors16);
+    const uint64_t fat_16 = read_field(at, bpb::kSectorsPerFat16);
+    const uint64_t total = total_16 != 0 ? total_16 : read_field(at, bpb::kTotalSectors32);
+    const uint64_t fat_size = fat_16 != 0 ? fat_16 : read_field(at, bpb::kSectorsPerFat32);
 
-    require(signatureAt(sector, 0x1FE) || signatureAt(sector, sector.size() - 2));
-    require(littleEndian(&sector[0x00B], 2) == bytesPerSector);
-    require(sectorsPerCluster >= 1 && sectorsPerCluster <= 128 &&
-            (sectorsPerCluster & (sectorsPerCluster - 1)) == 0);
-    require(sectorsPerCluster * bytesPerSector <= 32768);
-    require(fatCount == 1 || fatCount == 2);
-    require(reserved >= 1 && rootEntries >= 1);
+    require(signature_at(sector, kBootSignature.offset) || signature_at(sector, sector.size() - kBootSignature.size));
+    require(read_field(at, bpb::kBytesPerSector) == bytes_per_sector);
+    require(sectors_per_cluster >= 1 && sectors_per_cluster <= 128 &&
+            (sectors_per_cluster & (sectors_per_cluster - 1)) == 0);
+    require(sectors_per_cluster * bytes_per_sector <= 32768);
+    require(fat_count == 1 || fat_count == 2);
+    require(reserved >= 1 && root_entries >= 1);
     require(total <= medium);
-    const uint64_t rootSectors = (rootEntries * 32 + bytesPerSector - 1) / bytesPerSector;
-    const uint64_t overhead = reserved + fatCount * fatSize + rootSectors;
+    const uint64_t root_sectors = (root_entries * 32 + bytes_per_sector - 1) / bytes_per_sector;
+    const uint64_t overhead = reserved + fat_count * fat_size + root_sectors;
     // The layout may fill the volume exactly, leaving no data area.
     require(overhead <= total);
-    const uint64_t clusters = (total - overhead) / sectorsPerCluster;
+    const uint64_t clusters = (total - overhead) / sectors_per_cluster;
     require(clusters < 65525);
-    const uint64_t entryNibbles = clusters < 4085 ? 3 : 4;
-    require(fatSize * 2 * bytesPerSector >= entryNibbles * (clusters + 2));
+    const uint64_t entry_nibbles = clusters < 4085 ? 3 : 4;
+    require(fat_size * 2 * bytes_per_sector >= entry_nibbles * (clusters + 2));
 }
 
-bool mergeWrites(size_t offset) {
-    return offset < 0x003 || (offset >= 0x01C && offset < 0x020) || (offset >= 0x03E && offset < 0x1FE);
+bool within(size_t offset, SectorField field) {
+    return offset >= field.offset && offset < field.end();
 }
 
-void requireMergedFrom(const std::vector<unsigned char> &built, const std::vector<unsigned char> &given,
-                       uint32_t hiddenSectors) {
+void require_merged_from(const std::vector<unsigned char> &built, const std::vector<unsigned char> &given,
+                         uint32_t hidden_sectors) {
     for (size_t i = 0; i < built.size(); ++i) {
-        if (i >= 0x01C && i < 0x020)
-            require(built[i] == static_cast<unsigned char>(hiddenSectors >> (8 * (i - 0x01C))));
-        else if (mergeWrites(i))
+        if (within(i, bpb::kHiddenSectors))
+            require(built[i] == static_cast<unsigned char>(hidden_sectors >> (8 * (i - bpb::kHiddenSectors.offset))));
+        else if (within(i, kJump) || within(i, kLoader))
             require(built[i] == BootLoaderTemplate[i]);
         else
             require(built[i] == given[i]);
@@ -87,30 +88,30 @@ void requireMergedFrom(const std::vector<unsigned char> &built, const std::vecto
 }
 
 }  // namespace
+}  // namespace ombix::bootdisk
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size < kHeaderSize)
-        return 0;
-    const uint32_t bytesPerSector = 512u << (data[0] % 7);
-    const uint64_t medium = littleEndian(data + 1, 8);
-    const uint32_t hiddenSectors = static_cast<uint32_t>(littleEndian(data + 9, 4));
+    using namespace ombix::bootdisk;
+    if (size < kHeaderSize) return 0;
+    const uint32_t bytes_per_sector = 512u << (data[0] % 7);
+    const uint64_t medium = little_endian(data + 1, 8);
+    const uint32_t hidden_sectors = static_cast<uint32_t>(little_endian(data + 9, 4));
 
-    std::vector<unsigned char> sector(bytesPerSector, 0);
+    std::vector<unsigned char> sector(bytes_per_sector, 0);
     const size_t body = size - kHeaderSize;
-    std::memcpy(sector.data(), data + kHeaderSize, body < bytesPerSector ? body : bytesPerSector);
-    if (bytesPerSector > 512) {
-        sector[bytesPerSector - 2] = data[13];
-        sector[bytesPerSector - 1] = data[14];
+    std::memcpy(sector.data(), data + kHeaderSize, body < bytes_per_sector ? body : bytes_per_sector);
+    if (bytes_per_sector > 512) {
+        sector[bytes_per_sector - 2] = data[13];
+        sector[bytes_per_sector - 1] = data[14];
     }
 
-    const uint32_t faults = fatBootSectorFaults(sector.data(), bytesPerSector, medium);
-    require((faults == 0) == (CheckFatBootSector(sector.data(), bytesPerSector, medium) != 0));
-    if (faults == 0)
-        requireSoundVolume(sector, medium);
+    const uint32_t faults = fat_boot_sector_faults(sector.data(), bytes_per_sector, medium);
+    require((faults == 0) == (CheckFatBootSector(sector.data(), bytes_per_sector, medium) != 0));
+    if (faults == 0) require_sound_volume(sector, medium);
 
     std::vector<unsigned char> built(sector);
-    BuildBootSector(built.data(), hiddenSectors);
-    requireMergedFrom(built, sector, hiddenSectors);
-    require(fatBootSectorFaults(built.data(), bytesPerSector, medium) == faults);
+    BuildBootSector(built.data(), hidden_sectors);
+    require_merged_from(built, sector, hidden_sectors);
+    require(fat_boot_sector_faults(built.data(), bytes_per_sector, medium) == faults);
     return 0;
 }

@@ -21,57 +21,55 @@
 
 #include "command_line.h"
 
+namespace ombix::bootdisk {
 namespace {
 
 void require(bool condition) {
-    if (!condition)
-        __builtin_trap();
+    if (!condition) __builtin_trap();
 }
 
-bool isSwitchStart(char c) {
+bool is_switch_start(char c) {
     return c == '-' || c == '/';
 }
 
-bool isAsciiLetter(char c) {
+bool is_ascii_letter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-void requireProgramName(const char *path, size_t size) {
+void require_program_name(const char *path, size_t size) {
     std::vector<char> name(size, '\x7F');
-    programNameFromPath(path, name.data(), size);
+    program_name_from_path(path, name.data(), size);
     const size_t length = strnlen(name.data(), size);
     require(length < size);
     require(std::strpbrk(name.data(), "/\\:") == nullptr);
 }
 
-void requireAcceptedOptions(const RunOptions &options, int argc, const char *const *argv) {
-    require(options.ownRisk == 1);
-    for (int flag : {options.systemDrive, options.ignore, options.save, options.restore, options.toFile})
-        require(flag == 0 || flag == 1);
-    const int fileModes = options.save + options.restore + options.toFile;
-    require(fileModes <= 1);
-    if (options.driveName[0] == '\0')
-        require(options.toFile && options.ignore);
+void require_accepted_options(const RunOptions &options, int argc, const char *const *argv) {
+    require(options.own_risk);
+    const int file_modes = int{options.save} + int{options.restore} + int{options.to_file};
+    require(file_modes <= 1);
+    if (options.drive_name[0] == '\0')
+        require(options.to_file && options.ignore);
     else
-        require(isAsciiLetter(options.driveName[0]) && options.driveName[1] == ':' &&
-                options.driveName[2] == '\0');
-    require(options.fileName != nullptr);
-    if (fileModes == 0) {
-        require(options.fileName[0] == '\0');
+        require(is_ascii_letter(options.drive_name[0]) && options.drive_name[1] == ':' &&
+                options.drive_name[2] == '\0');
+    require(options.file_name != nullptr);
+    if (file_modes == 0) {
+        require(options.file_name[0] == '\0');
         return;
     }
-    if (std::strcmp(options.fileName, VXBOOTDISK_DEFAULT_FILE_NAME) == 0)
-        return;
+    if (std::strcmp(options.file_name, kDefaultFileName) == 0) return;
     // Otherwise it is one of the arguments, one that is no switch group.
     bool given = false;
-    for (int i = 1; i < argc; ++i)
-        given = given || options.fileName == argv[i];
-    require(given && options.fileName[0] != '\0' && !isSwitchStart(options.fileName[0]));
+    for (int i = 1; i < argc; ++i) given = given || options.file_name == argv[i];
+    require(given && options.file_name[0] != '\0' && !is_switch_start(options.file_name[0]));
 }
 
 }  // namespace
+}  // namespace ombix::bootdisk
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    using namespace ombix::bootdisk;
     std::vector<std::unique_ptr<char[]>> arguments;
     for (size_t start = 0; start < size;) {
         const void *end = std::memchr(data + start, '\0', size - start);
@@ -84,33 +82,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         start += length + 1;
     }
     std::vector<const char *> argv;
-    for (const auto &argument : arguments)
-        argv.push_back(argument.get());
+    for (const auto &argument : arguments) argv.push_back(argument.get());
     argv.push_back(nullptr);
     const int argc = static_cast<int>(arguments.size());
 
     if (argc > 0) {
-        requireProgramName(argv[0], VXBOOTDISK_PROGRAM_NAME_SIZE);
-        requireProgramName(argv[0], 1 + size % 8);
+        require_program_name(argv[0], kProgramNameSize);
+        require_program_name(argv[0], 1 + size % 8);
     }
 
     char *text = nullptr;
-    size_t textSize = 0;
-    FILE *out = open_memstream(&text, &textSize);
-    if (out == nullptr)
-        return 0;
+    size_t text_size = 0;
+    FILE *out = open_memstream(&text, &text_size);
+    if (out == nullptr) return 0;
     RunOptions options;
-    const int accepted = scanCommandLine(argc, argv.data(), "vxbootdisk", &options, out);
+    const bool accepted = scan_command_line(argc, argv.data(), "vxbootdisk", &options, out);
     fclose(out);
 
     static const char kUsageEnd[] = "        VXLD.BIN is the default name for the above files\n";
-    require(accepted == 0 || accepted == 1);
     if (accepted) {
-        require(textSize == 0);
-        requireAcceptedOptions(options, argc, argv.data());
+        require(text_size == 0);
+        require_accepted_options(options, argc, argv.data());
     } else {
-        const size_t endLength = sizeof kUsageEnd - 1;
-        require(textSize >= endLength && std::memcmp(text + textSize - endLength, kUsageEnd, endLength) == 0);
+        const size_t end_length = sizeof kUsageEnd - 1;
+        require(text_size >= end_length && std::memcmp(text + text_size - end_length, kUsageEnd, end_length) == 0);
     }
     std::free(text);
     return 0;

@@ -1,6 +1,7 @@
-/* The 512-byte boot sector template that carries the loader. */
-#ifndef VXBOOTDISK_BOOT_TEMPLATE_H
-#define VXBOOTDISK_BOOT_TEMPLATE_H
+/* The 512-byte boot sector template that carries the loader, generated from
+ * bootloader.asm as C data. */
+#ifndef OMBIX_BOOTDISK_LOADER_BOOT_TEMPLATE_H
+#define OMBIX_BOOTDISK_LOADER_BOOT_TEMPLATE_H
 
 #ifdef __cplusplus
 extern "C" {

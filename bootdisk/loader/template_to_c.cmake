@@ -1,6 +1,8 @@
 # Turns the assembled boot sector (BINARY) into a C source that defines
-# BootLoaderTemplate (OUTPUT), after checking the fixed layout once more, and
-# reports from the assembler's map (MAP) how many code bytes are used.
+# BootLoaderTemplate (OUTPUT), after checking the fixed layout once more,
+# reports from the assembler's map (MAP) how many code bytes are used, and
+# writes the loader's constants (its equates) as the assembler computed them
+# into a C++ header (SYMBOLS), which the build holds to the tool's layout.
 file(READ ${BINARY} hex HEX)
 string(LENGTH "${hex}" hex_length)
 if(NOT hex_length EQUAL 1024)
@@ -62,3 +64,34 @@ file(WRITE ${OUTPUT}
   "/* Generated from bootloader.asm by template_to_c.cmake; do not edit. */\n"
   "#include \"boot_template.h\"\n\n"
   "const unsigned char BootLoaderTemplate[512] = {\n${lines}};\n")
+
+# The equates: the symbols of the map that belong to no section, one
+# "VALUE  NAME" line each.
+file(STRINGS ${MAP} map_lines)
+set(in_equates FALSE)
+set(constants "")
+foreach(line IN LISTS map_lines)
+  if(line MATCHES "^---- ")
+    string(FIND "${line}" "No Section" no_section)
+    if(no_section EQUAL -1)
+      set(in_equates FALSE)
+    else()
+      set(in_equates TRUE)
+    endif()
+  elseif(in_equates AND line MATCHES "^([0-9A-Fa-f]+) +([A-Za-z_][A-Za-z0-9_]*)$")
+    string(APPEND constants "constexpr uint64_t k${CMAKE_MATCH_2} = 0x${CMAKE_MATCH_1}ull;\n")
+  endif()
+endforeach()
+if(constants STREQUAL "")
+  message(FATAL_ERROR "boot loader: no equates in ${MAP}")
+endif()
+file(WRITE ${SYMBOLS}
+  "/* Generated from the assembler's map of bootloader.asm by template_to_c.cmake;\n"
+  " * do not edit. The loader's equates, as the assembler computed them. */\n"
+  "#ifndef OMBIX_BOOTDISK_LOADER_LOADER_SYMBOLS_H\n"
+  "#define OMBIX_BOOTDISK_LOADER_LOADER_SYMBOLS_H\n\n"
+  "#include <cstdint>\n\n"
+  "namespace ombix::bootdisk::loader_symbols {\n\n"
+  "${constants}\n"
+  "}  // namespace ombix::bootdisk::loader_symbols\n\n"
+  "#endif\n")

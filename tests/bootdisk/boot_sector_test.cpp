@@ -1,78 +1,114 @@
 // The boot sector check, condition by condition, and the merge of the loader.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <functional>
 #include <string>
 
 #include "boot_sector.h"
+#include "boot_sector_layout.h"
 #include "boot_template.h"
-#include "fat_sectors.h"
+#include "bpb_builder.h"
 #include "test_names.h"
 
+namespace ombix::bootdisk {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
 struct CheckCase {
     const char *behaviour;
-    std::function<void(FatLayout &)> layout;
+    std::function<void(BpbFields &)> fields;
     std::function<void(Bytes &)> patch;  // applied after the sector is built
-    uint32_t bytesPerSector;
-    uint64_t mediumSize;
+    uint32_t bytes_per_sector;
+    uint64_t medium_size;
     uint32_t faults;  // exactly these conditions fail
 };
 
+void clear_signature(Bytes &s) {
+    write_field(s.data(), kBootSignature, 0);
+}
+
 const CheckCase kChecks[] = {
     {"a freshly formatted 1.44 MB floppy passes", nullptr, nullptr, 512, 2880, 0},
-    {"a zero signature fails whatever the parameters", nullptr,
-     [](Bytes &s) { s[0x1FE] = 0; s[0x1FF] = 0; }, 512, 2880, FAT_FAULT_SIGNATURE},
+    {"a zero signature fails whatever the parameters", nullptr, clear_signature, 512, 2880, kFaultSignature},
     {"65525 clusters are too many",
-     [](FatLayout &l) { l.rootEntries = 512; l.fatSize16 = 256; l.totalSectors16 = 0;
-                        l.totalSectors32 = 1 + 512 + 32 + 65525; },
-     nullptr, 512, 70000, FAT_FAULT_TOO_MANY_CLUSTERS},
+     [](BpbFields &f) {
+         f.root_directory_entries = 512;
+         f.sectors_per_fat_16 = 256;
+         f.total_sectors_16 = 0;
+         f.total_sectors_32 = 1 + 512 + 32 + 65525;
+     },
+     nullptr, 512, 70000, kFaultTooManyClusters},
     {"65524 clusters are not too many",
-     [](FatLayout &l) { l.rootEntries = 512; l.fatSize16 = 256; l.totalSectors16 = 0;
-                        l.totalSectors32 = 1 + 512 + 32 + 65524; },
+     [](BpbFields &f) {
+         f.root_directory_entries = 512;
+         f.sectors_per_fat_16 = 256;
+         f.total_sectors_16 = 0;
+         f.total_sectors_32 = 1 + 512 + 32 + 65524;
+     },
      nullptr, 512, 70000, 0},
-    {"a sector size field unlike the medium's fails", [](FatLayout &l) { l.bytesPerSector = 1024; },
-     nullptr, 512, 2880, FAT_FAULT_SECTOR_SIZE},
-    {"no root directory entries fail", [](FatLayout &l) { l.rootEntries = 0; }, nullptr, 512, 2880,
-     FAT_FAULT_NO_ROOT_DIRECTORY},
-    {"three FATs fail", [](FatLayout &l) { l.fatCount = 3; }, nullptr, 512, 2880, FAT_FAULT_FAT_COUNT},
-    {"no FAT fails", [](FatLayout &l) { l.fatCount = 0; }, nullptr, 512, 2880, FAT_FAULT_FAT_COUNT},
-    {"one FAT passes", [](FatLayout &l) { l.fatCount = 1; }, nullptr, 512, 2880, 0},
-    {"a volume one sector larger than the medium fails", nullptr, nullptr, 512, 2879,
-     FAT_FAULT_BEYOND_MEDIUM},
-    {"a 65536-byte cluster fails", [](FatLayout &l) { l.sectorsPerCluster = 128; }, nullptr, 512, 2880,
-     FAT_FAULT_CLUSTER_BYTES},
-    {"3 sectors per cluster fail", [](FatLayout &l) { l.sectorsPerCluster = 3; }, nullptr, 512, 2880,
-     FAT_FAULT_CLUSTER_SECTORS},
-    {"0 sectors per cluster fail", [](FatLayout &l) { l.sectorsPerCluster = 0; }, nullptr, 512, 2880,
-     FAT_FAULT_CLUSTER_SECTORS},
-    {"reserved sectors beyond the volume leave no data area",
-     [](FatLayout &l) { l.reservedSectors = 2900; }, nullptr, 512, 2880, FAT_FAULT_LAYOUT},
+    {"a sector size field unlike the medium's fails", [](BpbFields &f) { f.bytes_per_sector = 1024; }, nullptr, 512,
+     2880, kFaultSectorSize},
+    {"no root directory entries fail", [](BpbFields &f) { f.root_directory_entries = 0; }, nullptr, 512, 2880,
+     kFaultNoRootDirectory},
+    {"three FATs fail", [](BpbFields &f) { f.number_of_fats = 3; }, nullptr, 512, 2880, kFaultFatCount},
+    {"no FAT fails", [](BpbFields &f) { f.number_of_fats = 0; }, nullptr, 512, 2880, kFaultFatCount},
+    {"one FAT passes", [](BpbFields &f) { f.number_of_fats = 1; }, nullptr, 512, 2880, 0},
+    {"a volume one sector larger than the medium fails", nullptr, nullptr, 512, 2879, kFaultBeyondMedium},
+    {"a 65536-byte cluster fails", [](BpbFields &f) { f.sectors_per_cluster = 128; }, nullptr, 512, 2880,
+     kFaultClusterBytes},
+    {"3 sectors per cluster fail", [](BpbFields &f) { f.sectors_per_cluster = 3; }, nullptr, 512, 2880,
+     kFaultClusterSectors},
+    {"0 sectors per cluster fail", [](BpbFields &f) { f.sectors_per_cluster = 0; }, nullptr, 512, 2880,
+     kFaultClusterSectors},
+    {"reserved sectors beyond the volume leave no data area", [](BpbFields &f) { f.reserved_sectors = 2900; }, nullptr,
+     512, 2880, kFaultLayout},
     {"a FAT size that would wrap round in 32 bits leaves no data area",
-     [](FatLayout &l) { l.fatSize16 = 0; l.fatSize32 = 0x80000000u; }, nullptr, 512, 2880,
-     FAT_FAULT_LAYOUT},
-    {"no reserved sector fails", [](FatLayout &l) { l.reservedSectors = 0; }, nullptr, 512, 2880,
-     FAT_FAULT_NO_RESERVED},
-    {"8 sectors per FAT are too few for the floppy", [](FatLayout &l) { l.fatSize16 = 8; }, nullptr,
-     512, 2880, FAT_FAULT_FAT_TOO_SMALL},
+     [](BpbFields &f) {
+         f.sectors_per_fat_16 = 0;
+         f.sectors_per_fat_32 = 0x80000000u;
+     },
+     nullptr, 512, 2880, kFaultLayout},
+    {"no reserved sector fails", [](BpbFields &f) { f.reserved_sectors = 0; }, nullptr, 512, 2880, kFaultNoReserved},
+    {"8 sectors per FAT are too few for the floppy", [](BpbFields &f) { f.sectors_per_fat_16 = 8; }, nullptr, 512, 2880,
+     kFaultFatTooSmall},
     {"a FAT16 volume needs 16-bit entries",
-     [](FatLayout &l) { l.totalSectors16 = 0; l.totalSectors32 = 65536; l.sectorsPerCluster = 4;
-                        l.rootEntries = 512; l.fatSize16 = 50; },
-     nullptr, 512, 65536, FAT_FAULT_FAT_TOO_SMALL},
+     [](BpbFields &f) {
+         f.total_sectors_16 = 0;
+         f.total_sectors_32 = 65536;
+         f.sectors_per_cluster = 4;
+         f.root_directory_entries = 512;
+         f.sectors_per_fat_16 = 50;
+     },
+     nullptr, 512, 65536, kFaultFatTooSmall},
     {"the 32-bit FAT size counts when the 16-bit one is 0",
-     [](FatLayout &l) { l.fatSize16 = 0; l.fatSize32 = 9; }, nullptr, 512, 2880, 0},
+     [](BpbFields &f) {
+         f.sectors_per_fat_16 = 0;
+         f.sectors_per_fat_32 = 9;
+     },
+     nullptr, 512, 2880, 0},
     {"the signature at the end of a longer sector passes",
-     [](FatLayout &l) { l.bytesPerSector = 1024; l.totalSectors16 = 1440; l.fatSize16 = 3; },
-     [](Bytes &s) { s.resize(1024, 0); s[0x1FE] = 0; s[0x1FF] = 0; s[1022] = 0x55; s[1023] = 0xAA; },
+     [](BpbFields &f) {
+         f.bytes_per_sector = 1024;
+         f.total_sectors_16 = 1440;
+         f.sectors_per_fat_16 = 3;
+     },
+     [](Bytes &s) {
+         s.resize(1024, 0);
+         clear_signature(s);
+         s[1022] = 0x55;
+         s[1023] = 0xAA;
+     },
      1024, 1440, 0},
     {"4096-byte sectors with 16 per cluster fail",
-     [](FatLayout &l) { l.bytesPerSector = 4096; l.sectorsPerCluster = 16; l.totalSectors16 = 8000;
-                        l.rootEntries = 512; l.fatSize16 = 1; },
-     [](Bytes &s) { s.resize(4096, 0); }, 4096, 8000, FAT_FAULT_CLUSTER_BYTES},
+     [](BpbFields &f) {
+         f.bytes_per_sector = 4096;
+         f.sectors_per_cluster = 16;
+         f.total_sectors_16 = 8000;
+         f.root_directory_entries = 512;
+         f.sectors_per_fat_16 = 1;
+     },
+     [](Bytes &s) { s.resize(4096, 0); }, 4096, 8000, kFaultClusterBytes},
 };
 
 void PrintTo(const CheckCase &row, std::ostream *out) {
@@ -81,36 +117,32 @@ void PrintTo(const CheckCase &row, std::ostream *out) {
 
 class BootSectorCheck : public testing::TestWithParam<CheckCase> {};
 
-TEST_P(BootSectorCheck, FailsExactlyItsConditions) {
+TEST_P(BootSectorCheck, fails_exactly_its_conditions) {
     const CheckCase &c = GetParam();
-    FatLayout layout;
-    if (c.layout)
-        c.layout(layout);
-    Bytes sector = fatBootSector(layout);
-    if (c.patch)
-        c.patch(sector);
-    ASSERT_EQ(sector.size(), c.bytesPerSector);
-    EXPECT_EQ(fatBootSectorFaults(sector.data(), c.bytesPerSector, c.mediumSize), c.faults);
-    EXPECT_EQ(CheckFatBootSector(sector.data(), c.bytesPerSector, c.mediumSize) != 0, c.faults == 0);
+    BpbFields fields;
+    if (c.fields) c.fields(fields);
+    Bytes sector = fat_boot_sector(fields);
+    if (c.patch) c.patch(sector);
+    ASSERT_EQ(sector.size(), c.bytes_per_sector);
+    EXPECT_EQ(fat_boot_sector_faults(sector.data(), c.bytes_per_sector, c.medium_size), c.faults);
+    EXPECT_EQ(CheckFatBootSector(sector.data(), c.bytes_per_sector, c.medium_size), c.faults == 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BootSectorCheck, testing::ValuesIn(kChecks), BEHAVIOUR_NAMES);
+INSTANTIATE_TEST_SUITE_P(Cases, BootSectorCheck, testing::ValuesIn(kChecks), OMBIX_BEHAVIOUR_NAMES);
 
-bool inMergedRange(size_t offset) {
-    return offset < 0x003 || (offset >= 0x01C && offset < 0x020) || (offset >= 0x03E && offset < 0x1FE);
+bool within(size_t offset, SectorField field) {
+    return offset >= field.offset && offset < field.end();
 }
 
-TEST(BuildBootSector, TakesJumpAndLoaderFromTheTemplateAndKeepsEverythingElse) {
+TEST(BuildBootSector, takes_jump_and_loader_from_the_template_and_keeps_everything_else) {
     Bytes sector(2048);
-    for (size_t i = 0; i < sector.size(); ++i)
-        sector[i] = static_cast<unsigned char>(i * 13 + 5);
+    for (size_t i = 0; i < sector.size(); ++i) sector[i] = static_cast<unsigned char>(i * 13 + 5);
     const Bytes original = sector;
     BuildBootSector(sector.data(), 0x12345678);
     for (size_t i = 0; i < sector.size(); ++i) {
-        if (i >= 0x01C && i < 0x020)
-            continue;
-        const unsigned char expected = inMergedRange(i) ? BootLoaderTemplate[i] : original[i];
-        ASSERT_EQ(sector[i], expected) << "offset " << i;
+        if (within(i, bpb::kHiddenSectors)) continue;
+        const bool merged = within(i, kJump) || within(i, kLoader);
+        ASSERT_EQ(sector[i], merged ? BootLoaderTemplate[i] : original[i]) << "offset " << i;
     }
     EXPECT_EQ(sector[0x01C], 0x78);
     EXPECT_EQ(sector[0x01D], 0x56);
@@ -118,14 +150,13 @@ TEST(BuildBootSector, TakesJumpAndLoaderFromTheTemplateAndKeepsEverythingElse) {
     EXPECT_EQ(sector[0x01F], 0x12);
 }
 
-TEST(BuildBootSector, OfABlankSectorHoldsOnlyTheLoader) {
+TEST(BuildBootSector, of_a_blank_sector_holds_only_the_loader) {
     Bytes sector(512, 0);
     BuildBootSector(sector.data(), 0);
     EXPECT_EQ(sector[0], 0xEB);
     EXPECT_EQ(sector[1], 0x3C);
     EXPECT_EQ(sector[2], 0x90);
-    for (size_t i = 0x003; i < 0x03E; ++i)
-        ASSERT_EQ(sector[i], 0) << "offset " << i;
+    for (size_t i = kBpb.offset; i < kBpb.end(); ++i) ASSERT_EQ(sector[i], 0) << "offset " << i;
     EXPECT_EQ(sector[0x1FE], 0);
     EXPECT_EQ(sector[0x1FF], 0);
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(&sector[0x1EA])), "!BOOTROM SYS");
@@ -133,3 +164,4 @@ TEST(BuildBootSector, OfABlankSectorHoldsOnlyTheLoader) {
 }
 
 }  // namespace
+}  // namespace ombix::bootdisk

@@ -6,28 +6,30 @@
 
 #include "linux_volume.h"
 
+namespace ombix::bootdisk {
 namespace {
 
-TEST(VolumeVariable, IsNamedAfterTheUpperCaseDriveLetter) {
+TEST(VolumeVariable, is_named_after_the_upper_case_drive_letter) {
     char name[32];
-    ASSERT_TRUE(volumeVariableName("\\\\.\\E:", name, sizeof name));
+    ASSERT_TRUE(volume_variable_name("E:", name, sizeof name));
     EXPECT_STREQ(name, "VXBOOTDISK_E");
-    ASSERT_TRUE(volumeVariableName("\\\\.\\a:", name, sizeof name));
+    ASSERT_TRUE(volume_variable_name("a:", name, sizeof name));
     EXPECT_STREQ(name, "VXBOOTDISK_A");
-    EXPECT_FALSE(volumeVariableName("\\\\.\\1:", name, sizeof name));
-    EXPECT_FALSE(volumeVariableName("\\\\.\\AB:", name, sizeof name));
-    EXPECT_FALSE(volumeVariableName("\\\\.\\A:", name, 12)) << "no room for the terminator";
+    EXPECT_FALSE(volume_variable_name("1:", name, sizeof name));
+    EXPECT_FALSE(volume_variable_name("AB:", name, sizeof name));
+    EXPECT_FALSE(volume_variable_name("A", name, sizeof name));
+    EXPECT_FALSE(volume_variable_name("A:", name, 12)) << "no room for the terminator";
 }
 
 struct SpecCase {
     const char *value;
     bool valid;
     const char *path;
-    bool hasStart;
+    bool has_start;
     uint32_t start;
 };
 
-TEST(VolumeSpec, SplitsPathAndStartSector) {
+TEST(VolumeSpec, splits_path_and_start_sector) {
     const SpecCase cases[] = {
         {"/tmp/floppy.img", true, "/tmp/floppy.img", false, 0},
         {"/tmp/disk.img@2048", true, "/tmp/disk.img", true, 2048},
@@ -44,56 +46,53 @@ TEST(VolumeSpec, SplitsPathAndStartSector) {
     for (const SpecCase &c : cases) {
         char path[64] = "unchanged";
         uint32_t start = 99;
-        int hasStart = 99;
-        ASSERT_EQ(parseVolumeSpec(c.value, path, sizeof path, &start, &hasStart) != 0, c.valid) << c.value;
-        if (!c.valid)
-            continue;
+        bool has_start = true;
+        ASSERT_EQ(parse_volume_spec(c.value, path, sizeof path, &start, &has_start), c.valid) << c.value;
+        if (!c.valid) continue;
         EXPECT_STREQ(path, c.path) << c.value;
-        EXPECT_EQ(hasStart != 0, c.hasStart) << c.value;
+        EXPECT_EQ(has_start, c.has_start) << c.value;
         EXPECT_EQ(start, c.start) << c.value;
     }
 }
 
-TEST(VolumeSpec, RefusesAPathThatDoesNotFit) {
+TEST(VolumeSpec, refuses_a_path_that_does_not_fit) {
     char path[8];
     uint32_t start = 0;
-    int hasStart = 0;
-    EXPECT_FALSE(parseVolumeSpec("/tmp/long/path.img", path, sizeof path, &start, &hasStart));
-    EXPECT_TRUE(parseVolumeSpec("/a.img@5", path, sizeof path, &start, &hasStart));
+    bool has_start = false;
+    EXPECT_FALSE(parse_volume_spec("/tmp/long/path.img", path, sizeof path, &start, &has_start));
+    EXPECT_TRUE(parse_volume_spec("/a.img@5", path, sizeof path, &start, &has_start));
 }
 
-TEST(FloppyImages, StandardSizesGetTheirMediaTypeAndGeometry) {
+TEST(FloppyImages, standard_sizes_are_floppies_of_their_geometry) {
     const struct {
         uint64_t kilobytes;
-        uint32_t mediaType;
         int64_t cylinders;
         uint32_t heads;
-        uint32_t sectorsPerTrack;
+        uint32_t sectors_per_track;
     } cases[] = {
-        {160, 10, 40, 1, 8}, {180, 9, 40, 1, 9}, {320, 7, 40, 2, 8}, {360, 6, 40, 2, 9},
-        {720, 5, 80, 2, 9}, {1200, 1, 80, 2, 15}, {1440, 2, 80, 2, 18}, {2880, 3, 80, 2, 36},
+        {160, 40, 1, 8}, {180, 40, 1, 9},   {320, 40, 2, 8},   {360, 40, 2, 9},
+        {720, 80, 2, 9}, {1200, 80, 2, 15}, {1440, 80, 2, 18}, {2880, 80, 2, 36},
     };
     for (const auto &c : cases) {
-        DriveGeometry geometry{};
-        ASSERT_TRUE(floppyGeometryForSize(c.kilobytes * 1024, &geometry)) << c.kilobytes;
-        EXPECT_EQ(geometry.mediaType, c.mediaType);
+        VolumeGeometry geometry{};
+        ASSERT_TRUE(floppy_geometry_for_size(c.kilobytes * 1024, &geometry)) << c.kilobytes;
+        EXPECT_EQ(geometry.kind, MediumKind::Floppy);
         EXPECT_EQ(geometry.cylinders, c.cylinders);
-        EXPECT_EQ(geometry.tracksPerCylinder, c.heads);
-        EXPECT_EQ(geometry.sectorsPerTrack, c.sectorsPerTrack);
-        EXPECT_EQ(geometry.bytesPerSector, 512u);
+        EXPECT_EQ(geometry.tracks_per_cylinder, c.heads);
+        EXPECT_EQ(geometry.sectors_per_track, c.sectors_per_track);
+        EXPECT_EQ(geometry.bytes_per_sector, 512u);
     }
-    DriveGeometry geometry{};
-    EXPECT_FALSE(floppyGeometryForSize(1440 * 1024 + 512, &geometry));
-    EXPECT_FALSE(floppyGeometryForSize(16 * 1024 * 1024, &geometry));
+    VolumeGeometry geometry{};
+    EXPECT_FALSE(floppy_geometry_for_size(1440 * 1024 + 512, &geometry));
+    EXPECT_FALSE(floppy_geometry_for_size(16 * 1024 * 1024, &geometry));
 }
 
-std::vector<unsigned char> masterBootRecord() {
+std::vector<unsigned char> master_boot_record() {
     std::vector<unsigned char> record(512, 0);
     auto entry = [&record](int index, uint8_t type, uint32_t start) {
         unsigned char *at = &record[0x1BE + 16 * index];
         at[4] = type;
-        for (int i = 0; i < 4; ++i)
-            at[8 + i] = static_cast<unsigned char>(start >> (8 * i));
+        for (int i = 0; i < 4; ++i) at[8 + i] = static_cast<unsigned char>(start >> (8 * i));
     };
     entry(0, 0x06, 2048);
     entry(2, 0x83, 100000);
@@ -102,18 +101,19 @@ std::vector<unsigned char> masterBootRecord() {
     return record;
 }
 
-TEST(MasterBootRecord, GivesTheTypeOfThePartitionAtTheStartSector) {
-    const std::vector<unsigned char> record = masterBootRecord();
-    EXPECT_EQ(mbrPartitionType(record.data(), 2048), 0x06);
-    EXPECT_EQ(mbrPartitionType(record.data(), 100000), 0x83);
-    EXPECT_EQ(mbrPartitionType(record.data(), 63), 0x00);
-    EXPECT_EQ(mbrPartitionType(record.data(), 0), 0x00) << "unused entries start at 0";
+TEST(MasterBootRecord, gives_the_type_of_the_partition_at_the_start_sector) {
+    const std::vector<unsigned char> record = master_boot_record();
+    EXPECT_EQ(mbr_partition_type(record.data(), 2048), 0x06);
+    EXPECT_EQ(mbr_partition_type(record.data(), 100000), 0x83);
+    EXPECT_EQ(mbr_partition_type(record.data(), 63), 0x00);
+    EXPECT_EQ(mbr_partition_type(record.data(), 0), 0x00) << "unused entries start at 0";
 }
 
-TEST(MasterBootRecord, WithoutASignatureThereAreNoPartitions) {
-    std::vector<unsigned char> record = masterBootRecord();
+TEST(MasterBootRecord, without_a_signature_there_are_no_partitions) {
+    std::vector<unsigned char> record = master_boot_record();
     record[0x1FF] = 0;
-    EXPECT_EQ(mbrPartitionType(record.data(), 2048), 0x00);
+    EXPECT_EQ(mbr_partition_type(record.data(), 2048), 0x00);
 }
 
 }  // namespace
+}  // namespace ombix::bootdisk

@@ -1,10 +1,13 @@
 // The usage text, line by line, as the tool prints it.
-#pragma once
+#ifndef OMBIX_TESTS_BOOTDISK_USAGE_TEXT_H
+#define OMBIX_TESTS_BOOTDISK_USAGE_TEXT_H
 
 #include <string>
 #include <vector>
 
-inline std::vector<std::string> usageLines(const std::string &program = "vxbootdisk") {
+namespace ombix::bootdisk {
+
+inline std::vector<std::string> usage_lines(const std::string &program = "vxbootdisk") {
     return {
         "Make a formatted drive bootable for VxWorks",
         "usage:",
@@ -34,8 +37,11 @@ inline std::vector<std::string> usageLines(const std::string &program = "vxbootd
     };
 }
 
-inline std::vector<std::string> concat(std::vector<std::string> first,
-                                       const std::vector<std::string> &second) {
+inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
 }
+
+}  // namespace ombix::bootdisk
+
+#endif

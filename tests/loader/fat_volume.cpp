@@ -1,86 +1,75 @@
+// The loader's test volumes, written sector by sector to a simulated disk.
 #include "fat_volume.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "boot_template.h"
+#include "boot_sector_layout.h"
+
+namespace ombix::bootdisk {
 
 namespace {
 
-void Put16(std::vector<uint8_t> &bytes, size_t offset, uint32_t value) {
-    bytes[offset] = static_cast<uint8_t>(value);
-    bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(std::vector<uint8_t> &bytes, size_t offset, uint32_t value) {
-    Put16(bytes, offset, value & 0xFFFF);
-    Put16(bytes, offset + 2, value >> 16);
-}
+// Where a directory entry keeps the first cluster and the size of its file.
+constexpr SectorField kEntryCluster{0x1A, 2};
+constexpr SectorField kEntrySize{0x1C, 4};
+// The same in the 64-byte entries of a "VXEXT" volume.
+constexpr SectorField kWideEntryCluster{0x3A, 2};
+constexpr SectorField kWideEntrySize{0x3C, 4};
 
 }  // namespace
 
-unsigned FatVolume::EntrySize() const {
-    return oemName.compare(0, 5, "VXEXT") == 0 ? 64 : 32;
+BpbFields loader_volume_bpb() {
+    BpbFields bpb;
+    bpb.oem_name = "OMBIXFAT";
+    bpb.drive_number = 0x55;
+    return bpb;
 }
 
-uint32_t FatVolume::RootDirectoryStart() const {
-    return hiddenSectors + reservedSectors + numberOfFats * static_cast<uint32_t>(sectorsPerFat);
+unsigned FatVolume::entry_size() const {
+    return bpb.oem_name.compare(0, 5, "VXEXT") == 0 ? 64 : 32;
 }
 
-uint32_t FatVolume::RootDirectorySectors() const {
-    return (rootEntries * EntrySize() + bytesPerSector - 1) / bytesPerSector;
+uint32_t FatVolume::root_directory_start() const {
+    return bpb.hidden_sectors + bpb.reserved_sectors + bpb.number_of_fats * bpb.sectors_per_fat_16;
 }
 
-uint32_t FatVolume::ClusterSector(uint16_t cluster) const {
-    return RootDirectoryStart() + RootDirectorySectors() + (cluster - 2u) * sectorsPerCluster;
+uint32_t FatVolume::root_directory_sectors() const {
+    return (bpb.root_directory_entries * entry_size() + bpb.bytes_per_sector - 1) / bpb.bytes_per_sector;
 }
 
-void FatVolume::WriteTo(SimDisk &disk) const {
-    std::vector<uint8_t> boot(bytesPerSector, 0);
-    std::memcpy(boot.data(), BootLoaderTemplate, 3);
-    std::memcpy(boot.data() + 0x3E, BootLoaderTemplate + 0x3E, 0x1FE - 0x3E);
-    std::memcpy(boot.data() + 3, oemName.data(), std::min<size_t>(8, oemName.size()));
-    Put16(boot, 0x0B, bytesPerSector);
-    boot[0x0D] = sectorsPerCluster;
-    Put16(boot, 0x0E, reservedSectors);
-    boot[0x10] = numberOfFats;
-    Put16(boot, 0x11, rootEntries);
-    Put16(boot, 0x13, totalSectors < 0x10000 ? totalSectors : 0);
-    boot[0x15] = 0xF0;
-    Put16(boot, 0x16, sectorsPerFat);
-    Put16(boot, 0x18, sectorsPerTrack);
-    Put16(boot, 0x1A, numberOfHeads);
-    Put32(boot, 0x1C, hiddenSectors);
-    Put32(boot, 0x20, totalSectors < 0x10000 ? 0 : totalSectors);
-    boot[0x24] = 0x55;  // a drive number the loader must replace
-    boot[0x26] = 0x29;
-    std::memcpy(boot.data() + 0x36, "FAT12   ", 8);
-    boot[0x1E0] = messageSwitch;
-    boot[0x1FE] = 0x55;
-    boot[0x1FF] = 0xAA;
-    disk.Write(hiddenSectors, boot);
+uint32_t FatVolume::cluster_sector(uint16_t cluster) const {
+    return root_directory_start() + root_directory_sectors() + (cluster - 2u) * bpb.sectors_per_cluster;
+}
 
-    std::vector<uint8_t> root(RootDirectorySectors() * bytesPerSector, 0);
-    unsigned size = EntrySize();
+void FatVolume::write_to(SimDisk &disk) const {
+    std::vector<uint8_t> boot = built_boot_sector(fat_boot_sector(bpb, bpb.bytes_per_sector), bpb.hidden_sectors);
+    write_field(boot.data(), kMessageSwitch, message_switch);
+    disk.write(bpb.hidden_sectors, boot);
+
+    std::vector<uint8_t> root(root_directory_sectors() * bpb.bytes_per_sector, 0);
+    const unsigned size = entry_size();
     for (const Entry &entry : entries) {
-        size_t at = entry.index * size;
-        std::memcpy(root.data() + at, entry.name.data(), std::min<size_t>(11, entry.name.size()));
+        uint8_t *at = root.data() + entry.index * size;
+        std::memcpy(at, entry.name.data(), std::min<size_t>(11, entry.name.size()));
         if (size == 64) {
             // The short layout's fields hold decoys: the loader must not use them.
-            Put16(root, at + 0x1A, 0x0777);
-            Put32(root, at + 0x1C, 0x00077777);
-            Put16(root, at + 0x3A, entry.cluster);
-            Put32(root, at + 0x3C, entry.size);
+            write_field(at, kEntryCluster, 0x0777);
+            write_field(at, kEntrySize, 0x00077777);
+            write_field(at, kWideEntryCluster, entry.cluster);
+            write_field(at, kWideEntrySize, entry.size);
         } else {
-            Put16(root, at + 0x1A, entry.cluster);
-            Put32(root, at + 0x1C, entry.size);
+            write_field(at, kEntryCluster, entry.cluster);
+            write_field(at, kEntrySize, entry.size);
         }
     }
-    disk.WriteBytes(RootDirectoryStart(), root);
+    disk.write_bytes(root_directory_start(), root);
 }
 
-std::vector<uint8_t> PatternFile(size_t size, uint8_t seed) {
+std::vector<uint8_t> pattern_file(size_t size, uint8_t seed) {
     std::vector<uint8_t> bytes(size);
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * 7) ^ (i >> 9) ^ seed);
     return bytes;
 }
+
+}  // namespace ombix::bootdisk

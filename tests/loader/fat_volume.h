@@ -1,7 +1,8 @@
-// Builds a FAT12/FAT16 volume on a simulated disk the way a formatter and
-// the boot drive tool would leave it: BPB, the loader of BootLoaderTemplate,
-// root directory entries of 32 or 64 bytes, and file data by cluster. The
-// file allocation tables stay empty: the loader never reads them.
+// A FAT12/FAT16 volume on a simulated disk the way a formatter and the boot
+// drive tool leave it: the BPB of the shared builder, merged with the loader
+// by the tool's own merge, root directory entries of 32 or 64 bytes, and file
+// data by cluster. The file allocation tables stay empty: the loader never
+// reads them.
 #ifndef OMBIX_TESTS_LOADER_FAT_VOLUME_H
 #define OMBIX_TESTS_LOADER_FAT_VOLUME_H
 
@@ -9,21 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "bpb_builder.h"
 #include "sim_disk.h"
 
+namespace ombix::bootdisk {
+
+// The BPB of the loader's volumes: a 1.44 MB floppy whose drive number the
+// loader must replace.
+BpbFields loader_volume_bpb();
+
 struct FatVolume {
-    std::string oemName = "OMBIXFAT";
-    uint16_t bytesPerSector = 512;
-    uint8_t sectorsPerCluster = 1;
-    uint16_t reservedSectors = 1;
-    uint8_t numberOfFats = 2;
-    uint16_t rootEntries = 224;
-    uint32_t totalSectors = 2880;
-    uint16_t sectorsPerFat = 9;
-    uint16_t sectorsPerTrack = 18;  // as the BPB says; the BIOS may say otherwise
-    uint16_t numberOfHeads = 2;
-    uint32_t hiddenSectors = 0;
-    uint8_t messageSwitch = 0;
+    BpbFields bpb = loader_volume_bpb();  // the geometry as the BPB says; the BIOS may say otherwise
+    uint8_t message_switch = 0;
 
     struct Entry {
         std::string name;  // directory form, 11 bytes
@@ -33,17 +31,19 @@ struct FatVolume {
     };
     std::vector<Entry> entries;
 
-    unsigned EntrySize() const;
-    uint32_t RootDirectoryStart() const;  // sector number on the disk
-    uint32_t RootDirectorySectors() const;
-    uint32_t ClusterSector(uint16_t cluster) const;
+    unsigned entry_size() const;
+    uint32_t root_directory_start() const;  // sector number on the disk
+    uint32_t root_directory_sectors() const;
+    uint32_t cluster_sector(uint16_t cluster) const;
 
     // The boot sector as the tool builds it, then the root directory.
-    void WriteTo(SimDisk &disk) const;
+    void write_to(SimDisk &disk) const;
 };
 
 // A boot file whose every byte depends on its position, so that a sector
 // loaded from the wrong place or to the wrong place shows.
-std::vector<uint8_t> PatternFile(size_t size, uint8_t seed = 0);
+std::vector<uint8_t> pattern_file(size_t size, uint8_t seed = 0);
+
+}  // namespace ombix::bootdisk
 
 #endif
