@@ -97,9 +97,6 @@ inline std::int64_t received_count(const json_t *outs, std::size_t k, const call
     return member.bits == 8 ? low_bits<std::uint8_t>(value) : low_bits<std::uint32_t>(value);
 }
 
-// Room for the members of any transfer (the SPI transfer has seven).
-inline constexpr std::size_t kMostTransferMembers = 8;
-
 inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, const calls::Member *members,
                                        const StubSlot *slots, std::size_t count) {
     std::size_t outputs = 0;
@@ -112,7 +109,7 @@ inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, co
     if (outs == nullptr) return code;
 
     // The position of each output in the list; outputs follow member order.
-    std::size_t position[kMostTransferMembers] = {};
+    std::size_t position[calls::kMostMembers] = {};
     for (std::size_t i = 0, k = 0; i < count; ++i) {
         if (calls::is_output(members[i].role)) position[i] = k++;
     }
@@ -149,7 +146,6 @@ inline std::int32_t call_transfer_stub(std::int32_t handle, const char *call, co
 template <typename... A, std::size_t... I>
 std::int32_t call_transfer_in_order(std::int32_t handle, const char *call, const calls::Member *members,
                                     std::index_sequence<I...>, A... args) {
-    static_assert(sizeof...(A) <= kMostTransferMembers, "a transfer has at most 8 members");
     StubSlot slots[sizeof...(A)] = {};
     (load<A>(slots[I], members[I].role, args), ...);
     return call_transfer_stub(handle, call, members, slots, sizeof...(A));

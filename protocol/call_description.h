@@ -41,6 +41,10 @@ enum class Kind : std::uint8_t {
 // `counter` of a member that has none.
 inline constexpr std::uint8_t kNoCounter = 0xFF;
 
+// The most members a call has (the SPI transfer has seven), so that a frame
+// can keep its per-member state on the stack.
+inline constexpr std::size_t kMostMembers = 8;
+
 struct Member {
     Role role;
     const char *name;  // its key on the wire and its parameter name in the C declaration

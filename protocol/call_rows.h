@@ -172,6 +172,7 @@ constexpr bool is_list_count(Role role) {
 
 template <typename... A>
 constexpr Row<A...> make_row(const char *name, Column<A>... columns) {
+    static_assert(sizeof...(A) <= kMostMembers, "a call has at most kMostMembers members");
     Row<A...> row{name, {columns.member...}};
     const char *counters[] = {columns.counter_name..., nullptr};
     for (std::size_t i = 0; i < Row<A...>::kCount; ++i) {

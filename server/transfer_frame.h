@@ -42,13 +42,10 @@ struct TransferSlot {
     std::uint32_t size = 0;  // bytes the buffer holds for the call
 };
 
-// Room for the members of any transfer (the SPI transfer has seven).
-inline constexpr std::size_t kMostTransferMembers = 8;
-
 struct TransferCall {
     const calls::Member *members;
     std::size_t count;
-    TransferSlot slots[kMostTransferMembers] = {};
+    TransferSlot slots[calls::kMostMembers] = {};
     bool matched = true;
     bool buffers_obtained = true;
 
@@ -213,7 +210,6 @@ A pass(TransferSlot &slot, calls::Role role) {
 template <typename... A, std::size_t... I>
 json_t *serve_transfer_in_order(std::int32_t (*api)(std::int32_t, A...), const calls::Member *members,
                                 const json_t *params, std::index_sequence<I...>) {
-    static_assert(sizeof...(A) <= kMostTransferMembers, "a transfer has at most 8 members");
     TransferCall call(members, sizeof...(A));
     json_t *answer = nullptr;
     if (!prepare_transfer(call, params, answer)) return answer;
