@@ -1,80 +1,82 @@
 #include "call_runner.h"
 
-#include <algorithm>
 #include <cstring>
-#include <type_traits>
-#include <utility>
+#include <vector>
 
+#include "call_outputs.h"
+#include "call_slots.h"
+#include "call_table.h"
 #include "ombixRemoteCall.h"
-#include "call_invoker.h"
-#include "record_layouts.h"
 
 namespace ombix::cli {
 namespace {
-using Runner = CallResult (*)(const CallInfo &, std::int32_t, const Arguments &);
 
-struct Entry {
-    CallInfo info;
-    Runner run;
+struct StubEntry {
+    const calls::CallDescription *call;
+    Invoker stub;
 };
 
-const Entry kEntries[] = {
-#define OMBIX_CALL(name, arguments)                                                                  \
-    {{"Ombix" #name, #arguments},                                                                    \
-     [](const CallInfo &call, std::int32_t handle, const Arguments &given) {                         \
-         return execute(&OmbixR_##name, call, handle, given);                                        \
-     }},
+// The stub of every call the client declares.
+const StubEntry kStubs[] = {
+#define OMBIX_CALL(call, arguments) {&calls::call::kDescription, &invoke<calls::call, &OmbixR_##call>},
 #include "ombix_calls.h"
 #undef OMBIX_CALL
 };
 
+const char *bare_name(const calls::CallDescription &call) {
+    return call.name + sizeof("Ombix") - 1;
+}
+
 }  // namespace
 
-const std::vector<CallInfo> &all_calls() {
-    static const std::vector<CallInfo> calls = [] {
-        std::vector<CallInfo> list;
-        for (const Entry &entry : kEntries) list.push_back(entry.info);
-        return list;
-    }();
-    return calls;
+calls::CallList all_calls() {
+    return calls::all();
 }
 
-const CallInfo *find_call(const std::string &name) {
+const calls::CallDescription *find_call(const std::string &name) {
     std::string bare = name;
-    if (bare.rfind("OmbixR_", 0) == 0)
+    if (bare.rfind("OmbixR_", 0) == 0) {
         bare = bare.substr(7);
-    else if (bare.rfind("Ombix", 0) == 0)
+    } else if (bare.rfind("Ombix", 0) == 0) {
         bare = bare.substr(5);
-    for (const Entry &entry : kEntries)
-        if (bare == entry.info.name + 5) return &entry.info;
-    return nullptr;
+    }
+    return bare.empty() ? nullptr : calls::find(("Ombix" + bare).c_str());
 }
 
-std::string describe_call(const CallInfo &call) {
-    std::string inputs = call.name + 5;
+std::string describe_call(const calls::CallDescription &call) {
+    std::string inputs = bare_name(call);
     std::string outputs;
-    for (const std::string &declaration : invoker::declarations(call.signature)) {
-        const std::string name = invoker::name_of(declaration);
-        const bool pointer = declaration.find('*') != std::string::npos;
-        const bool is_length = name.size() > 6 && name.compare(name.size() - 6, 6, "Length") == 0;
-        if (!pointer)
-            inputs += " " + name + "=INT";
-        else if (declaration.find("char") != std::string::npos)
-            inputs += " " + name + "=TEXT";
-        else if (declaration.find("const") != std::string::npos)
-            inputs += " [" + name + "=HEX|@FILE]";
-        else {
-            if (is_length) inputs += " " + name + "=INT";
-            outputs += " " + name;
+    for (std::size_t i = 0; i < call.member_count; ++i) {
+        const calls::Member &m = call.members[i];
+        switch (m.role) {
+            case calls::Role::Text: inputs += std::string(" ") + m.name + "=TEXT"; break;
+            case calls::Role::WriteBytes: inputs += std::string(" [") + m.name + "=HEX|@FILE]"; break;
+            default:
+                if (calls::is_integer_parameter(m.role)) inputs += std::string(" ") + m.name + "=INT";
+                break;
         }
+        if (calls::is_output(m.role)) outputs += std::string(" ") + m.name;
     }
     return outputs.empty() ? inputs : inputs + "  ->" + outputs;
 }
 
-CallResult run_call(const CallInfo &call, std::int32_t handle, const Arguments &arguments) {
-    for (const Entry &entry : kEntries)
-        if (&entry.info == &call || std::strcmp(entry.info.name, call.name) == 0)
-            return entry.run(entry.info, handle, arguments);
+CallResult execute(const calls::CallDescription &call, Invoker invoker, std::int32_t handle,
+                   const Arguments &arguments) {
+    CallResult result;
+    std::vector<Slot> slots;
+    if (!prepare_slots(call, arguments, slots, result.error)) return result;
+    result.ran = true;
+    result.code = invoker(handle, slots.data());
+    if (result.code == OMBIX_RC_OK || result.code == OMBIX_RC_OUTPUTS_VALID) result.outputs = outputs_json(call, slots);
+    return result;
+}
+
+CallResult run_call(const calls::CallDescription &call, std::int32_t handle, const Arguments &arguments) {
+    for (const StubEntry &entry : kStubs) {
+        if (entry.call == &call || std::strcmp(entry.call->name, call.name) == 0) {
+            return execute(call, entry.stub, handle, arguments);
+        }
+    }
     CallResult result;
     result.error = "unknown call";
     return result;

@@ -70,7 +70,7 @@ int run_report(std::int32_t handle) {
 }
 
 int run_one(const CommandLine &line, std::int32_t handle) {
-    const ombix::cli::CallInfo *call = ombix::cli::find_call(line.words[0]);
+    const ombix::calls::CallDescription *call = ombix::cli::find_call(line.words[0]);
     if (call == nullptr) return usage_error("no call named " + line.words[0] + " (ombix calls lists them)");
     ombix::cli::Arguments arguments;
     std::string error;
@@ -121,8 +121,8 @@ int main(int argc, char **argv) {
     if (line.words.empty()) return usage_error("no command");
 
     if (line.words[0] == "calls") {
-        for (const ombix::cli::CallInfo &call : ombix::cli::all_calls())
-            std::printf("%s\n", ombix::cli::describe_call(call).c_str());
+        for (const ombix::calls::CallDescription *call : ombix::cli::all_calls())
+            std::printf("%s\n", ombix::cli::describe_call(*call).c_str());
         return 0;
     }
 

@@ -42,7 +42,8 @@ void print_readable(std::FILE *out, std::int32_t code, const json_t *outputs) {
 
 void print_json(std::FILE *out, const char *call, std::int32_t code, json_t *outputs) {
     json_t *answer = json_pack("{s:s, s:i, s:O}", "call", call, "code", code, "outputs", outputs);
-    char *text = answer != nullptr ? json_dumps(answer, JSON_COMPACT | JSON_PRESERVE_ORDER | JSON_REAL_PRECISION(9)) : nullptr;
+    char *text =
+        answer != nullptr ? json_dumps(answer, JSON_COMPACT | JSON_PRESERVE_ORDER | JSON_REAL_PRECISION(9)) : nullptr;
     std::fprintf(out, "%s\n", text != nullptr ? text : "{}");
     std::free(text);
     json_decref(answer);

@@ -1,35 +1,81 @@
-// The remote API client: one exported stub per call, generated from the call
-// tables (*.def) over the shared stub frames.
+// The remote API client: one exported stub per call of the API, each the
+// frame of its row in calls.def.
 #include "ombixRemoteCall.h"
 
 #include <cstdint>
 
-#include "call_table.h"
-#include "record_frame.h"
-#include "scalar_frame.h"
-#include "transfer_frame.h"
+#include "call_stub.h"
 
-using namespace ombix;
-using namespace ombix::client;
+namespace {
 
-#define NAME_IN(type, name) #name,
-#define NAME_OUT(type, name) #name,
-#define DECL_IN(type, name) , type name
-#define DECL_OUT(type, name) , type *name
-#define ARG_IN(type, name) , name
-#define ARG_OUT(type, name) , name
+// The type of parameter K of the function type F (after its return type).
+template <typename F, int K>
+struct ParameterOf;
+template <typename R, typename First, typename... Rest>
+struct ParameterOf<R (*)(First, Rest...), 0> {
+    using type = First;
+};
+template <typename R, typename First, typename... Rest, int K>
+struct ParameterOf<R (*)(First, Rest...), K> {
+    using type = typename ParameterOf<R (*)(Rest...), K - 1>::type;
+};
 
-// A scalar row becomes OmbixR_<call>. Its parameter list must match the
-// declaration in ombixRemoteCall.h, which the compiler checks. The transfer
-// table has scalar rows too, so SCALAR stays defined until both are read.
-#define SCALAR(call, ...)                                                                                \
-    extern "C" std::int32_t OmbixR_##call(std::int32_t handle OMBIX_FOR_EACH(DECL_, __VA_ARGS__)) {      \
-        static constexpr const char *names[] = {OMBIX_FOR_EACH(NAME_, __VA_ARGS__) nullptr};             \
-        return call_scalar(handle, "Ombix" #call, names OMBIX_FOR_EACH(ARG_, __VA_ARGS__));              \
+}  // namespace
+
+// A stub's parameters are those of its declaration in ombix_calls.h, named
+// a0 (the handle), a1, ... by position and handed on in order; the number of
+// parameters is counted from the declaration.
+#define OMBIX_COUNT(...) OMBIX_COUNT_PICK(__VA_ARGS__, 8, 7, 6, 5, 4, 3, 2, 1, unused)
+#define OMBIX_COUNT_PICK(_1, _2, _3, _4, _5, _6, _7, _8, n, ...) n
+#define OMBIX_PARAMETER(f, k) typename ParameterOf<decltype(&f), k>::type a##k
+#define OMBIX_PARAMETERS_1(f) OMBIX_PARAMETER(f, 0)
+#define OMBIX_PARAMETERS_2(f) OMBIX_PARAMETERS_1(f), OMBIX_PARAMETER(f, 1)
+#define OMBIX_PARAMETERS_3(f) OMBIX_PARAMETERS_2(f), OMBIX_PARAMETER(f, 2)
+#define OMBIX_PARAMETERS_4(f) OMBIX_PARAMETERS_3(f), OMBIX_PARAMETER(f, 3)
+#define OMBIX_PARAMETERS_5(f) OMBIX_PARAMETERS_4(f), OMBIX_PARAMETER(f, 4)
+#define OMBIX_PARAMETERS_6(f) OMBIX_PARAMETERS_5(f), OMBIX_PARAMETER(f, 5)
+#define OMBIX_PARAMETERS_7(f) OMBIX_PARAMETERS_6(f), OMBIX_PARAMETER(f, 6)
+#define OMBIX_PARAMETERS_8(f) OMBIX_PARAMETERS_7(f), OMBIX_PARAMETER(f, 7)
+#define OMBIX_ARGUMENTS_1 a0
+#define OMBIX_ARGUMENTS_2 OMBIX_ARGUMENTS_1, a1
+#define OMBIX_ARGUMENTS_3 OMBIX_ARGUMENTS_2, a2
+#define OMBIX_ARGUMENTS_4 OMBIX_ARGUMENTS_3, a3
+#define OMBIX_ARGUMENTS_5 OMBIX_ARGUMENTS_4, a4
+#define OMBIX_ARGUMENTS_6 OMBIX_ARGUMENTS_5, a5
+#define OMBIX_ARGUMENTS_7 OMBIX_ARGUMENTS_6, a6
+#define OMBIX_ARGUMENTS_8 OMBIX_ARGUMENTS_7, a7
+#define OMBIX_PASTE(a, b) a##b
+#define OMBIX_PARAMETERS(f, n) OMBIX_PASTE(OMBIX_PARAMETERS_, n)(f)
+#define OMBIX_ARGUMENTS(n) OMBIX_PASTE(OMBIX_ARGUMENTS_, n)
+
+#define OMBIX_CALL(call, arguments)                                                                  \
+    extern "C" std::int32_t OmbixR_##call(OMBIX_PARAMETERS(OmbixR_##call, OMBIX_COUNT arguments)) {  \
+        return ombix::client::call_stub<ombix::calls::call>(OMBIX_ARGUMENTS(OMBIX_COUNT arguments)); \
     }
-#include "scalar_calls.def"
-#include "record_stubs.inc"
-#include "transfer_stubs.inc"
-#undef SCALAR
+#include "ombix_calls.h"
+#undef OMBIX_CALL
+
+#undef OMBIX_ARGUMENTS
+#undef OMBIX_PARAMETERS
+#undef OMBIX_PASTE
+#undef OMBIX_ARGUMENTS_8
+#undef OMBIX_ARGUMENTS_7
+#undef OMBIX_ARGUMENTS_6
+#undef OMBIX_ARGUMENTS_5
+#undef OMBIX_ARGUMENTS_4
+#undef OMBIX_ARGUMENTS_3
+#undef OMBIX_ARGUMENTS_2
+#undef OMBIX_ARGUMENTS_1
+#undef OMBIX_PARAMETERS_8
+#undef OMBIX_PARAMETERS_7
+#undef OMBIX_PARAMETERS_6
+#undef OMBIX_PARAMETERS_5
+#undef OMBIX_PARAMETERS_4
+#undef OMBIX_PARAMETERS_3
+#undef OMBIX_PARAMETERS_2
+#undef OMBIX_PARAMETERS_1
+#undef OMBIX_PARAMETER
+#undef OMBIX_COUNT_PICK
+#undef OMBIX_COUNT
 
 extern "C" void OMBIX_client(void) {}

@@ -9,33 +9,15 @@
 #include <cstdint>
 
 #include "base64.h"
+#include "call_description.h"
 #include "integers.h"
 #include "ombix_types.h"
+#include "record_unpackers.h"
 #include "records.h"
 #include "scalar_frame.h"
 #include "wire.h"
 
 namespace ombix::client {
-
-template <typename R>
-using Unpacker = void (*)(const json_t *value, R *record, bool *failed);
-
-// Decodes a record value into `record`; a null value writes nothing. Sets
-// `failed` for a rejected element, never clears it.
-template <typename R>
-void unpack_record(const json_t *value, R *record, bool *failed) {
-    if (value == nullptr) return;
-    if (!decode_record(value, record)) *failed = true;
-}
-
-// [{"i": name, "v": value}] for the calls that take one integer; null when
-// it cannot be built.
-template <typename P>
-json_t *one_parameter(const char *name, P value) {
-    ValueList params;
-    params.add(name, integer_value(value));
-    return params.take();
-}
 
 // A record call: the one output must be the named value `key` holding an
 // array. A null record pointer is not written, and so cannot fail the call.
@@ -88,6 +70,59 @@ inline std::int32_t call_description(std::int32_t handle, const char *call, json
     }
     json_decref(outs);
     return failed ? OMBIX_RC_VALUE_MISMATCH : code;
+}
+
+// ---- The stubs' entries: the shapes of the local functions --------------
+// Each takes the call's members and the stub's arguments after the handle;
+// the inputs are packed by name as the scalar frame packs them.
+
+template <typename... A>
+json_t *inputs_of(const calls::Member *members, bool &built, A... args) {
+    return input_list(members, built, std::index_sequence_for<A...>{}, args...);
+}
+
+// `members`: the record.
+template <typename R>
+std::int32_t record_stub(std::int32_t handle, const char *call, const calls::Member *members, R *record) {
+    return call_record(handle, call, nullptr, members[0].name, record, unpacker_of<R>());
+}
+
+// `members`: the number, the record.
+template <typename P, typename R>
+std::int32_t record_stub(std::int32_t handle, const char *call, const calls::Member *members, P number, R *record) {
+    bool built = true;
+    json_t *params = inputs_of(members, built, number);
+    if (!built) return kRequestNotBuilt;
+    return call_record(handle, call, params, members[1].name, record, unpacker_of<R>());
+}
+
+// `members`: the records, their count.
+template <typename R>
+std::int32_t list_stub(std::int32_t handle, const char *call, const calls::Member *members, R *records,
+                       std::int32_t count) {
+    bool built = true;
+    json_t *params = inputs_of(members, built, records, count);
+    if (!built) return kRequestNotBuilt;
+    return call_list(handle, call, params, members[0].name, records, count, unpacker_of<R>());
+}
+
+// `members`: the number, the records, their count.
+template <typename P, typename R>
+std::int32_t list_stub(std::int32_t handle, const char *call, const calls::Member *members, P number, R *records,
+                       std::int32_t count) {
+    bool built = true;
+    json_t *params = inputs_of(members, built, number, records, count);
+    if (!built) return kRequestNotBuilt;
+    return call_list(handle, call, params, members[1].name, records, count, unpacker_of<R>());
+}
+
+// `members`: the state, the description.
+inline std::int32_t description_stub(std::int32_t handle, const char *call, const calls::Member *members,
+                                     std::uint32_t state, std::uint8_t *buffer) {
+    bool built = true;
+    json_t *params = inputs_of(members, built, state, buffer);
+    if (!built) return kRequestNotBuilt;
+    return call_description(handle, call, params, members[1].name, buffer);
 }
 
 }  // namespace ombix::client

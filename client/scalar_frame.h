@@ -10,20 +10,14 @@
 #include <type_traits>
 #include <utility>
 
+#include "call_arguments.h"
+#include "call_description.h"
 #include "integers.h"
 #include "ombix_transport.h"
 #include "ombix_types.h"
 #include "wire.h"
 
 namespace ombix::client {
-
-// A non-const pointer argument is an output; everything else is an input.
-template <typename A>
-inline constexpr bool is_output = std::is_pointer_v<A> && !std::is_const_v<std::remove_pointer_t<A>>;
-
-inline bool outputs_travel(std::int32_t code) {
-    return code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID;
-}
 
 // What a stub returns when its request cannot be built for want of memory:
 // nothing is sent, nothing of the caller's is touched, and the code is the
@@ -74,35 +68,50 @@ inline json_t *transport_call(std::int32_t handle, const char *call, json_t *par
     return outs;
 }
 
+// The parameter list of the inputs among `args`, named by `members`; null
+// when there are none, or when it could not be built whole (then `built` is
+// false and nothing may be sent).
 template <typename... A, std::size_t... I>
-std::int32_t call_scalar_in_order(std::int32_t handle, const char *call, const char *const *names,
-                                  std::index_sequence<I...>, A... args) {
+json_t *input_list(const calls::Member *members, bool &built, std::index_sequence<I...>, A... args) {
+    constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
+    built = true;
+    if constexpr (inputs > 0) {
+        ValueList list;
+        (append_input(list, members[I].name, args), ...);
+        json_t *params = list.take();
+        built = params != nullptr;
+        return params;
+    } else {
+        return nullptr;
+    }
+}
+
+// `members` are the call's members, one per argument after the handle; its
+// inputs come before its outputs, so output I sits at position I - inputs.
+template <typename... A, std::size_t... I>
+std::int32_t call_scalar_in_order(std::int32_t handle, const char *call, const calls::Member *members,
+                                  std::index_sequence<I...> order, A... args) {
     constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
     constexpr std::size_t outputs = sizeof...(A) - inputs;
 
-    json_t *params = nullptr;
-    if constexpr (inputs > 0) {
-        ValueList list;
-        (append_input(list, names[I], args), ...);
-        params = list.take();
-        if (params == nullptr) return kRequestNotBuilt;
-    }
+    bool built = true;
+    json_t *params = input_list(members, built, order, args...);
+    if (!built) return kRequestNotBuilt;
 
     std::int32_t code;
     json_t *outs = transport_call(handle, call, params, outputs, code);
     if (outs == nullptr && (!outputs_travel(code) || outputs > 0)) return code;
 
-    // Inputs come first, so output I sits at position I - inputs. Every output
-    // is checked and stored, even after one failed.
+    // Every output is checked and stored, even after one failed.
     bool matched = true;
-    ((matched = store_output(outs, I - inputs, names[I], args) && matched), ...);
+    ((matched = store_output(outs, I - inputs, members[I].name, args) && matched), ...);
     json_decref(outs);
     return matched ? code : OMBIX_RC_VALUE_MISMATCH;
 }
 
 template <typename... A>
-std::int32_t call_scalar(std::int32_t handle, const char *call, const char *const *names, A... args) {
-    return call_scalar_in_order(handle, call, names, std::index_sequence_for<A...>{}, args...);
+std::int32_t call_scalar(std::int32_t handle, const char *call, const calls::Member *members, A... args) {
+    return call_scalar_in_order(handle, call, members, std::index_sequence_for<A...>{}, args...);
 }
 
 }  // namespace ombix::client

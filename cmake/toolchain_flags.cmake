@@ -1,5 +1,5 @@
 # Warnings are errors everywhere; word size and sanitizers apply to every target.
-add_compile_options(-Wall -Wextra -Werror -Wshadow -Wformat=2 -Wundef)
+add_compile_options(-Wall -Wextra -Werror -pedantic -Wshadow -Wformat=2 -Wundef)
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast>)
 
 if(OMBIX_M32)

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     std::vector<std::string> lines = lines_of(data, size);
-    const ombix::cli::CallInfo *call = ombix::cli::find_call(lines[0]);
+    const ombix::calls::CallDescription *call = ombix::cli::find_call(lines[0]);
     ombix::cli::Arguments arguments;
     std::string error;
     bool parsed = ombix::cli::parse_arguments({lines.begin() + 1, lines.end()}, arguments, error);

@@ -69,8 +69,7 @@ constexpr GroupTable make_group_table() {
     for (int k = 0; k < 4; ++k) {
         for (int c = 0; c < 256; ++c) {
             int value = map64.values[c];
-            table.share[k][c] =
-                value < 0 ? kBadByte : memory_order(static_cast<std::uint32_t>(value) << (18 - 6 * k));
+            table.share[k][c] = value < 0 ? kBadByte : memory_order(static_cast<std::uint32_t>(value) << (18 - 6 * k));
         }
     }
     return table;
@@ -93,7 +92,9 @@ inline std::uint32_t load_u32(const std::uint8_t *p) {
 }
 
 // Three bytes from p as the 24 low bits, first byte highest. Reads four.
-inline std::uint32_t load_group(const std::uint8_t *p) { return __builtin_bswap32(load_u32(p)) >> 8; }
+inline std::uint32_t load_group(const std::uint8_t *p) {
+    return __builtin_bswap32(load_u32(p)) >> 8;
+}
 
 inline std::uint32_t group_text(std::uint32_t bits24) {
     return kPairs.pairs[bits24 >> 12] | static_cast<std::uint32_t>(kPairs.pairs[bits24 & 0xFFF]) << 16;
@@ -133,13 +134,15 @@ bool vector_codec_available() {
     return __builtin_cpu_supports("ssse3");
 }
 
-__attribute__((target("ssse3"))) inline __m128i load_table(const void *table) { return _mm_loadu_si128(static_cast<const __m128i *>(table)); }
+__attribute__((target("ssse3"))) inline __m128i load_table(const void *table) {
+    return _mm_loadu_si128(static_cast<const __m128i *>(table));
+}
 
 // Decodes whole blocks of 16 alphabet characters (12 bytes) while `chars`
 // and `room` allow; stops before the first block that holds any other byte.
 // Returns the number of blocks decoded.
-__attribute__((target("ssse3"))) std::size_t decode_blocks(const unsigned char *p, std::size_t chars,
-                                                            std::uint8_t *out, std::size_t room) {
+__attribute__((target("ssse3"))) std::size_t decode_blocks(const unsigned char *p, std::size_t chars, std::uint8_t *out,
+                                                           std::size_t room) {
     const __m128i valid_high = load_table(kVector.valid_high);
     const __m128i high_bit = load_table(kVector.high_bit);
     const __m128i offset = load_table(kVector.offset);
@@ -156,7 +159,8 @@ __attribute__((target("ssse3"))) std::size_t decode_blocks(const unsigned char *
         __m128i low = _mm_and_si128(in, nibble);
         __m128i allowed = _mm_and_si128(_mm_shuffle_epi8(valid_high, low), _mm_shuffle_epi8(high_bit, high));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(allowed, _mm_setzero_si128())) != 0) break;
-        __m128i shift = _mm_add_epi8(_mm_shuffle_epi8(offset, high), _mm_and_si128(_mm_cmpeq_epi8(in, slash), slash_correction));
+        __m128i shift =
+            _mm_add_epi8(_mm_shuffle_epi8(offset, high), _mm_and_si128(_mm_cmpeq_epi8(in, slash), slash_correction));
         __m128i values = _mm_add_epi8(in, shift);
         __m128i packed = _mm_shuffle_epi8(_mm_madd_epi16(_mm_maddubs_epi16(values, pairs), quads), order);
         _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
@@ -169,10 +173,12 @@ __attribute__((target("ssse3"))) std::size_t decode_blocks(const unsigned char *
 // The same on 32 characters (24 bytes) per step, where the processor has
 // 256-bit registers; the shuffles work within each 16-byte half, so every
 // table is simply repeated in both halves.
-bool wide_decoder_available() { return __builtin_cpu_supports("avx2"); }
+bool wide_decoder_available() {
+    return __builtin_cpu_supports("avx2");
+}
 
 __attribute__((target("avx2"))) std::size_t decode_wide_blocks(const unsigned char *p, std::size_t chars,
-                                                                std::uint8_t *out, std::size_t room) {
+                                                               std::uint8_t *out, std::size_t room) {
     const __m256i valid_high = _mm256_broadcastsi128_si256(load_table(kVector.valid_high));
     const __m256i high_bit = _mm256_broadcastsi128_si256(load_table(kVector.high_bit));
     const __m256i offset = _mm256_broadcastsi128_si256(load_table(kVector.offset));
@@ -232,8 +238,10 @@ __attribute__((target("ssse3"))) std::size_t encode_blocks(const std::uint8_t *b
     std::size_t blocks = 0;
     for (; count >= 16; count -= 12, bytes += 12, out += 16, ++blocks) {
         __m128i in = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes)), spread);
-        __m128i first_third = _mm_mulhi_epu16(_mm_and_si128(in, _mm_set1_epi32(0x0FC0FC00)), _mm_set1_epi32(0x04000040));
-        __m128i second_fourth = _mm_mullo_epi16(_mm_and_si128(in, _mm_set1_epi32(0x003F03F0)), _mm_set1_epi32(0x01000010));
+        __m128i first_third =
+            _mm_mulhi_epu16(_mm_and_si128(in, _mm_set1_epi32(0x0FC0FC00)), _mm_set1_epi32(0x04000040));
+        __m128i second_fourth =
+            _mm_mullo_epi16(_mm_and_si128(in, _mm_set1_epi32(0x003F03F0)), _mm_set1_epi32(0x01000010));
         __m128i indices = _mm_or_si128(first_third, second_fourth);
         __m128i range = _mm_subs_epu8(indices, _mm_set1_epi8(51));
         __m128i capitals = _mm_cmpgt_epi8(_mm_set1_epi8(26), indices);
@@ -354,7 +362,8 @@ bool decodeBase64(const char *text, std::uint8_t *destination, std::uint32_t cap
         }
         std::uint32_t produced = static_cast<std::uint32_t>(g - 1);  // g >= 1 here
         if (produced > capacity - written) return false;
-        for (std::uint32_t b = 0; b < produced; ++b) destination[written++] = static_cast<std::uint8_t>(accumulator >> (16 - 8 * b));
+        for (std::uint32_t b = 0; b < produced; ++b)
+            destination[written++] = static_cast<std::uint8_t>(accumulator >> (16 - 8 * b));
     }
     return true;
 }

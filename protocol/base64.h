@@ -24,7 +24,9 @@ json_t *encodeBase64(const std::uint8_t *bytes, std::int32_t count);
 bool decodeBase64(const char *text, std::uint8_t *destination, std::uint32_t capacity);
 
 // Characters of the text of `count` bytes, without the terminator.
-constexpr std::size_t base64_length(std::size_t count) { return (count + 2) / 3 * 4; }
+constexpr std::size_t base64_length(std::size_t count) {
+    return (count + 2) / 3 * 4;
+}
 
 // Writes the text of `count` bytes and its terminator into `text`, which
 // holds base64_length(count) + 1 bytes: the core of encodeBase64.

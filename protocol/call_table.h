@@ -1,29 +1,46 @@
-// The vocabulary of the call tables on both sides.
-//
-// A table row names a call and its members in order, each with its C type:
-//
-//     SCALAR(GetFanSpeed, IN(int32_t, fanNr), OUT(uint8_t, pwm), OUT(int32_t, rpm))
-//
-// IN and OUT are never macros themselves. OMBIX_FOR_EACH(MODE_, members...)
-// pastes a mode prefix onto each member, so IN(int32_t, fanNr) becomes
-// MODE_IN(int32_t, fanNr), and each side defines the modes it needs (the
-// wire names, the C parameter list, the argument list).
+// The calls at compile time: each row of calls.def becomes a type
+// ombix::calls::<call> (ombix::calls::GetFanSpeed) holding
+//   kRow          the row: its members, and in its type the C declaration;
+//   kDescription  the row as run-time data (call_description.h);
+//   Function      the local function's type, int32_t (*)(int32_t handle, ...).
+// The executor's wrappers and the client stubs are templates over these
+// types. Each row is checked here against the declaration of its local
+// function in api/ombix_calls.h, and against what the frames rely on.
 #ifndef OMBIX_PROTOCOL_CALL_TABLE_H
 #define OMBIX_PROTOCOL_CALL_TABLE_H
 
-#define OMBIX_FE_0(m)
-#define OMBIX_FE_1(m, a) m##a
-#define OMBIX_FE_2(m, a, ...) m##a OMBIX_FE_1(m, __VA_ARGS__)
-#define OMBIX_FE_3(m, a, ...) m##a OMBIX_FE_2(m, __VA_ARGS__)
-#define OMBIX_FE_4(m, a, ...) m##a OMBIX_FE_3(m, __VA_ARGS__)
-#define OMBIX_FE_5(m, a, ...) m##a OMBIX_FE_4(m, __VA_ARGS__)
-#define OMBIX_FE_6(m, a, ...) m##a OMBIX_FE_5(m, __VA_ARGS__)
-#define OMBIX_FE_7(m, a, ...) m##a OMBIX_FE_6(m, __VA_ARGS__)
-#define OMBIX_FE_8(m, a, ...) m##a OMBIX_FE_7(m, __VA_ARGS__)
-#define OMBIX_FE_PICK(_1, _2, _3, _4, _5, _6, _7, _8, n, ...) n
-#define OMBIX_FOR_EACH(m, ...)                                                                          \
-    OMBIX_FE_PICK(__VA_ARGS__ __VA_OPT__(, ) OMBIX_FE_8, OMBIX_FE_7, OMBIX_FE_6, OMBIX_FE_5, OMBIX_FE_4, \
-                  OMBIX_FE_3, OMBIX_FE_2, OMBIX_FE_1, OMBIX_FE_0)                                        \
-    (m __VA_OPT__(, ) __VA_ARGS__)
+#include <cstdint>
+#include <type_traits>
+
+#include "call_description.h"
+#include "call_rows.h"
+#include "ombix_api.h"
+
+namespace ombix::calls {
+
+using std::int32_t;
+using std::int8_t;
+using std::uint16_t;
+using std::uint32_t;
+using std::uint8_t;
+
+template <typename R>
+using FunctionOf = typename std::remove_const_t<R>::Function;
+
+#define OMBIX_CALL_ROW(call, ...)                                                             \
+    struct call {                                                                             \
+        static constexpr auto kRow = make_row("Ombix" #call, __VA_ARGS__);                    \
+        static constexpr CallDescription kDescription = kRow.description();                   \
+        using Function = FunctionOf<decltype(kRow)>;                                          \
+    };                                                                                        \
+    static_assert(std::is_same_v<decltype(&Ombix##call), call::Function>,                     \
+                  "the row of Ombix" #call " differs from its declaration in ombix_calls.h"); \
+    static_assert(is_sound(call::kRow), "a buffer or record list of Ombix" #call              \
+                                        " has no count, "                                     \
+                                        "or its outputs are not what its frame serves");
+#include "calls.def"
+#undef OMBIX_CALL_ROW
+
+}  // namespace ombix::calls
 
 #endif

@@ -34,7 +34,7 @@ constexpr Field field(const char *key, std::size_t offset) {
     return Field{key, K, offset, sizeof(M)};
 }
 
-#define FIELD(R, kind, member) field<FieldKind::kind, decltype(R::member)>(#member, offsetof(R, member))
+#define OMBIX_FIELD(R, kind, member) field<FieldKind::kind, decltype(R::member)>(#member, offsetof(R, member))
 
 constexpr std::size_t alignment(FieldKind kind) {
     switch (kind) {
@@ -46,7 +46,9 @@ constexpr std::size_t alignment(FieldKind kind) {
     }
 }
 
-constexpr std::size_t align_up(std::size_t value, std::size_t to) { return (value + to - 1) / to * to; }
+constexpr std::size_t align_up(std::size_t value, std::size_t to) {
+    return (value + to - 1) / to * to;
+}
 
 // The fields must lie in table order, each at its natural alignment right
 // behind the previous one, and fill the structure up to its final padding:
@@ -66,94 +68,110 @@ constexpr bool naturally_laid_out(const Field (&fields)[N], std::size_t size) {
 // ---- The fourteen records ---------------------------------------------------
 
 constexpr Field kBoardInfo[] = {
-    FIELD(BOARD_INFO, Text, boardManufacturer), FIELD(BOARD_INFO, Text, boardName),
-    FIELD(BOARD_INFO, Text, boardVersion),      FIELD(BOARD_INFO, Text, boardSerialNumber),
-    FIELD(BOARD_INFO, Text, biosVersion),       FIELD(BOARD_INFO, Text, biosDate),
+    OMBIX_FIELD(BOARD_INFO, Text, boardManufacturer), OMBIX_FIELD(BOARD_INFO, Text, boardName),
+    OMBIX_FIELD(BOARD_INFO, Text, boardVersion),      OMBIX_FIELD(BOARD_INFO, Text, boardSerialNumber),
+    OMBIX_FIELD(BOARD_INFO, Text, biosVersion),       OMBIX_FIELD(BOARD_INFO, Text, biosDate),
 };
 constexpr Field kCpuInfo[] = {
-    FIELD(CPU_INFO, Text, cpuName),           FIELD(CPU_INFO, Int32, cpuCount), FIELD(CPU_INFO, Int32, cpuCoreCount),
-    FIELD(CPU_INFO, Int32, cpuThreadCount),   FIELD(CPU_INFO, Float32, cpuMaxCoreSpeed),
-    FIELD(CPU_INFO, Int32, fsbSpeed),         FIELD(CPU_INFO, Int32, l1Cache),  FIELD(CPU_INFO, Int32, l2Cache),
-    FIELD(CPU_INFO, Int32, l3Cache),
+    OMBIX_FIELD(CPU_INFO, Text, cpuName),
+    OMBIX_FIELD(CPU_INFO, Int32, cpuCount),
+    OMBIX_FIELD(CPU_INFO, Int32, cpuCoreCount),
+    OMBIX_FIELD(CPU_INFO, Int32, cpuThreadCount),
+    OMBIX_FIELD(CPU_INFO, Float32, cpuMaxCoreSpeed),
+    OMBIX_FIELD(CPU_INFO, Int32, fsbSpeed),
+    OMBIX_FIELD(CPU_INFO, Int32, l1Cache),
+    OMBIX_FIELD(CPU_INFO, Int32, l2Cache),
+    OMBIX_FIELD(CPU_INFO, Int32, l3Cache),
 };
 constexpr Field kMemoryInfo[] = {
-    FIELD(MEMORY_INFO, Int32, memTotal), FIELD(MEMORY_INFO, Int32, memFree),
-    FIELD(MEMORY_INFO, Int32, memSpeed), FIELD(MEMORY_INFO, Text, memType),
+    OMBIX_FIELD(MEMORY_INFO, Int32, memTotal),
+    OMBIX_FIELD(MEMORY_INFO, Int32, memFree),
+    OMBIX_FIELD(MEMORY_INFO, Int32, memSpeed),
+    OMBIX_FIELD(MEMORY_INFO, Text, memType),
 };
 constexpr Field kMemoryModule[] = {
-    FIELD(MEMORY_MODULE, Int32, moduleSize), FIELD(MEMORY_MODULE, Text, manufacturer),
-    FIELD(MEMORY_MODULE, Text, partNumber),  FIELD(MEMORY_MODULE, Text, serialNumber),
+    OMBIX_FIELD(MEMORY_MODULE, Int32, moduleSize),
+    OMBIX_FIELD(MEMORY_MODULE, Text, manufacturer),
+    OMBIX_FIELD(MEMORY_MODULE, Text, partNumber),
+    OMBIX_FIELD(MEMORY_MODULE, Text, serialNumber),
 };
 constexpr Field kLibVersion[] = {
-    FIELD(LIB_VERSION, Text, OmbixVersionText),
-    FIELD(LIB_VERSION, Uint32, OmbixVersion),
+    OMBIX_FIELD(LIB_VERSION, Text, OmbixVersionText),
+    OMBIX_FIELD(LIB_VERSION, Uint32, OmbixVersion),
 };
 constexpr Field kBatteryInfo[] = {
-    FIELD(BATTERY_INFO, Text, deviceName),         FIELD(BATTERY_INFO, Text, type),
-    FIELD(BATTERY_INFO, Text, serialNumber),       FIELD(BATTERY_INFO, Int32, designedVoltage),
-    FIELD(BATTERY_INFO, Int32, designedCapacity),  FIELD(BATTERY_INFO, Int32, fullyChargedCapacity),
-    FIELD(BATTERY_INFO, Int32, cycleCount),
+    OMBIX_FIELD(BATTERY_INFO, Text, deviceName),        OMBIX_FIELD(BATTERY_INFO, Text, type),
+    OMBIX_FIELD(BATTERY_INFO, Text, serialNumber),      OMBIX_FIELD(BATTERY_INFO, Int32, designedVoltage),
+    OMBIX_FIELD(BATTERY_INFO, Int32, designedCapacity), OMBIX_FIELD(BATTERY_INFO, Int32, fullyChargedCapacity),
+    OMBIX_FIELD(BATTERY_INFO, Int32, cycleCount),
 };
 constexpr Field kBatteryState[] = {
-    FIELD(BATTERY_STATE, Int32, powerState),        FIELD(BATTERY_STATE, Int32, fullBatteryRemainingTime),
-    FIELD(BATTERY_STATE, Int32, remainingTime),     FIELD(BATTERY_STATE, Int32, remainingCapacity),
-    FIELD(BATTERY_STATE, Int32, currentVoltage),    FIELD(BATTERY_STATE, Int32, rate),
-    FIELD(BATTERY_STATE, Int32, chargeState),
+    OMBIX_FIELD(BATTERY_STATE, Int32, powerState),     OMBIX_FIELD(BATTERY_STATE, Int32, fullBatteryRemainingTime),
+    OMBIX_FIELD(BATTERY_STATE, Int32, remainingTime),  OMBIX_FIELD(BATTERY_STATE, Int32, remainingCapacity),
+    OMBIX_FIELD(BATTERY_STATE, Int32, currentVoltage), OMBIX_FIELD(BATTERY_STATE, Int32, rate),
+    OMBIX_FIELD(BATTERY_STATE, Int32, chargeState),
 };
 constexpr Field kPciDevice[] = {
-    FIELD(PCI_DEVICE, Int32, domain),    FIELD(PCI_DEVICE, Int32, bus),       FIELD(PCI_DEVICE, Int32, slot),
-    FIELD(PCI_DEVICE, Int32, funct),     FIELD(PCI_DEVICE, Int32, deviceId),  FIELD(PCI_DEVICE, Int32, vendorId),
-    FIELD(PCI_DEVICE, Int32, classId),   FIELD(PCI_DEVICE, Text, deviceName), FIELD(PCI_DEVICE, Text, vendorName),
-    FIELD(PCI_DEVICE, Text, className),
+    OMBIX_FIELD(PCI_DEVICE, Int32, domain),    OMBIX_FIELD(PCI_DEVICE, Int32, bus),
+    OMBIX_FIELD(PCI_DEVICE, Int32, slot),      OMBIX_FIELD(PCI_DEVICE, Int32, funct),
+    OMBIX_FIELD(PCI_DEVICE, Int32, deviceId),  OMBIX_FIELD(PCI_DEVICE, Int32, vendorId),
+    OMBIX_FIELD(PCI_DEVICE, Int32, classId),   OMBIX_FIELD(PCI_DEVICE, Text, deviceName),
+    OMBIX_FIELD(PCI_DEVICE, Text, vendorName), OMBIX_FIELD(PCI_DEVICE, Text, className),
 };
 constexpr Field kSensorValue[] = {
-    FIELD(SENSOR_VALUE, Text, name),
-    FIELD(SENSOR_VALUE, Int32, value),
+    OMBIX_FIELD(SENSOR_VALUE, Text, name),
+    OMBIX_FIELD(SENSOR_VALUE, Int32, value),
 };
 constexpr Field kFanInfo[] = {
-    FIELD(FAN_INFO, Text, name),       FIELD(FAN_INFO, Uint32, rpm), FIELD(FAN_INFO, Uint8, pwm),
-    FIELD(FAN_INFO, Uint8, powerMode), FIELD(FAN_INFO, Uint8, method),
+    OMBIX_FIELD(FAN_INFO, Text, name),       OMBIX_FIELD(FAN_INFO, Uint32, rpm),   OMBIX_FIELD(FAN_INFO, Uint8, pwm),
+    OMBIX_FIELD(FAN_INFO, Uint8, powerMode), OMBIX_FIELD(FAN_INFO, Uint8, method),
 };
 constexpr Field kDiskDrive[] = {
-    FIELD(DISK_DRIVE, Text, name),             FIELD(DISK_DRIVE, Text, model),
-    FIELD(DISK_DRIVE, Text, diskSerialNumber), FIELD(DISK_DRIVE, Uint32, size),
+    OMBIX_FIELD(DISK_DRIVE, Text, name),
+    OMBIX_FIELD(DISK_DRIVE, Text, model),
+    OMBIX_FIELD(DISK_DRIVE, Text, diskSerialNumber),
+    OMBIX_FIELD(DISK_DRIVE, Uint32, size),
 };
 constexpr Field kDiskPartition[] = {
-    FIELD(DISK_PARTITION, Text, name),            FIELD(DISK_PARTITION, Text, fsType),
-    FIELD(DISK_PARTITION, Uint32, partitionSize), FIELD(DISK_PARTITION, Uint32, freeSpace),
+    OMBIX_FIELD(DISK_PARTITION, Text, name),
+    OMBIX_FIELD(DISK_PARTITION, Text, fsType),
+    OMBIX_FIELD(DISK_PARTITION, Uint32, partitionSize),
+    OMBIX_FIELD(DISK_PARTITION, Uint32, freeSpace),
 };
 constexpr Field kSmartAttribute[] = {
-    FIELD(SMART_ATTRIBUTE, Uint8, attrID),     FIELD(SMART_ATTRIBUTE, Uint16, statusFlags),
-    FIELD(SMART_ATTRIBUTE, Uint8, attrValue),  FIELD(SMART_ATTRIBUTE, Uint8, worstValue),
-    FIELD(SMART_ATTRIBUTE, Bytes, rawValue),
+    OMBIX_FIELD(SMART_ATTRIBUTE, Uint8, attrID),    OMBIX_FIELD(SMART_ATTRIBUTE, Uint16, statusFlags),
+    OMBIX_FIELD(SMART_ATTRIBUTE, Uint8, attrValue), OMBIX_FIELD(SMART_ATTRIBUTE, Uint8, worstValue),
+    OMBIX_FIELD(SMART_ATTRIBUTE, Bytes, rawValue),
 };
 constexpr Field kNetworkDevice[] = {
-    FIELD(NETWORK_DEVICE, Text, ip),    FIELD(NETWORK_DEVICE, Text, mac),
-    FIELD(NETWORK_DEVICE, Int32, speed), FIELD(NETWORK_DEVICE, Text, deviceName),
+    OMBIX_FIELD(NETWORK_DEVICE, Text, ip),
+    OMBIX_FIELD(NETWORK_DEVICE, Text, mac),
+    OMBIX_FIELD(NETWORK_DEVICE, Int32, speed),
+    OMBIX_FIELD(NETWORK_DEVICE, Text, deviceName),
 };
-#undef FIELD
+#undef OMBIX_FIELD
 
 // Size and number of fields of every record: a field left out of its table
 // at the end, or a structure that grew, stops the build.
-#define CHECK_RECORD(R, table, fields, bytes)                                               \
-    static_assert(sizeof(R) == (bytes), "the size of " #R " changed");                      \
+#define OMBIX_CHECK_RECORD(R, table, fields, bytes)                                           \
+    static_assert(sizeof(R) == (bytes), "the size of " #R " changed");                        \
     static_assert(sizeof(table) / sizeof(Field) == (fields), "a field of " #R " is missing"); \
     static_assert(naturally_laid_out(table, sizeof(R)), "the fields of " #R " are out of order");
-CHECK_RECORD(BOARD_INFO, kBoardInfo, 6, 768)
-CHECK_RECORD(CPU_INFO, kCpuInfo, 9, 160)
-CHECK_RECORD(MEMORY_INFO, kMemoryInfo, 4, 140)
-CHECK_RECORD(MEMORY_MODULE, kMemoryModule, 4, 388)
-CHECK_RECORD(LIB_VERSION, kLibVersion, 2, 132)
-CHECK_RECORD(BATTERY_INFO, kBatteryInfo, 7, 400)
-CHECK_RECORD(BATTERY_STATE, kBatteryState, 7, 28)
-CHECK_RECORD(PCI_DEVICE, kPciDevice, 10, 412)
-CHECK_RECORD(SENSOR_VALUE, kSensorValue, 2, 132)
-CHECK_RECORD(FAN_INFO, kFanInfo, 5, 136)
-CHECK_RECORD(DISK_DRIVE, kDiskDrive, 4, 388)
-CHECK_RECORD(DISK_PARTITION, kDiskPartition, 4, 264)
-CHECK_RECORD(SMART_ATTRIBUTE, kSmartAttribute, 5, 12)
-CHECK_RECORD(NETWORK_DEVICE, kNetworkDevice, 4, 388)
-#undef CHECK_RECORD
+OMBIX_CHECK_RECORD(BOARD_INFO, kBoardInfo, 6, 768)
+OMBIX_CHECK_RECORD(CPU_INFO, kCpuInfo, 9, 160)
+OMBIX_CHECK_RECORD(MEMORY_INFO, kMemoryInfo, 4, 140)
+OMBIX_CHECK_RECORD(MEMORY_MODULE, kMemoryModule, 4, 388)
+OMBIX_CHECK_RECORD(LIB_VERSION, kLibVersion, 2, 132)
+OMBIX_CHECK_RECORD(BATTERY_INFO, kBatteryInfo, 7, 400)
+OMBIX_CHECK_RECORD(BATTERY_STATE, kBatteryState, 7, 28)
+OMBIX_CHECK_RECORD(PCI_DEVICE, kPciDevice, 10, 412)
+OMBIX_CHECK_RECORD(SENSOR_VALUE, kSensorValue, 2, 132)
+OMBIX_CHECK_RECORD(FAN_INFO, kFanInfo, 5, 136)
+OMBIX_CHECK_RECORD(DISK_DRIVE, kDiskDrive, 4, 388)
+OMBIX_CHECK_RECORD(DISK_PARTITION, kDiskPartition, 4, 264)
+OMBIX_CHECK_RECORD(SMART_ATTRIBUTE, kSmartAttribute, 5, 12)
+OMBIX_CHECK_RECORD(NETWORK_DEVICE, kNetworkDevice, 4, 388)
+#undef OMBIX_CHECK_RECORD
 static_assert(offsetof(CPU_INFO, cpuMaxCoreSpeed) == 140 && offsetof(FAN_INFO, method) == 134 &&
                   offsetof(SMART_ATTRIBUTE, statusFlags) == 2 && offsetof(SMART_ATTRIBUTE, rawValue) == 6 &&
                   offsetof(NETWORK_DEVICE, deviceName) == 260 && offsetof(PCI_DEVICE, deviceName) == 28,
@@ -212,8 +230,8 @@ json_t *field_value(const Field &f, const unsigned char *at, bool &representable
     switch (f.kind) {
         case FieldKind::Text: {
             const void *end = std::memchr(at, '\0', f.size);
-            std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char *>(end) - at)
-                                                : f.size;
+            std::size_t length =
+                end != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char *>(end) - at) : f.size;
             representable = is_utf8(at, length);
             return representable ? json_stringn_nocheck(reinterpret_cast<const char *>(at), length) : nullptr;
         }
@@ -271,7 +289,7 @@ bool decode_field(const Field &f, const json_t *value, unsigned char *at) {
 }  // namespace
 
 #define OMBIX_DEFINE_LAYOUT(R, table) \
-    const RecordLayout layout_of<R>::value = {table, sizeof(table) / sizeof(Field), sizeof(R)};
+    const RecordLayout layout_of<R>::value = {table, sizeof(table) / sizeof(Field), sizeof(R), #R};
 OMBIX_DEFINE_LAYOUT(BOARD_INFO, kBoardInfo)
 OMBIX_DEFINE_LAYOUT(CPU_INFO, kCpuInfo)
 OMBIX_DEFINE_LAYOUT(MEMORY_INFO, kMemoryInfo)
@@ -287,6 +305,26 @@ OMBIX_DEFINE_LAYOUT(DISK_PARTITION, kDiskPartition)
 OMBIX_DEFINE_LAYOUT(SMART_ATTRIBUTE, kSmartAttribute)
 OMBIX_DEFINE_LAYOUT(NETWORK_DEVICE, kNetworkDevice)
 #undef OMBIX_DEFINE_LAYOUT
+
+namespace {
+
+#define OMBIX_LAYOUT_ADDRESS(R) &layout_of<R>::value,
+const RecordLayout *const kRecords[] = {OMBIX_RECORD_TYPES(OMBIX_LAYOUT_ADDRESS)};
+#undef OMBIX_LAYOUT_ADDRESS
+
+}  // namespace
+
+RecordLayoutList all_records() {
+    return RecordLayoutList{kRecords, sizeof(kRecords) / sizeof(kRecords[0])};
+}
+
+const RecordLayout *find_record(const char *name) {
+    if (name == nullptr) return nullptr;
+    for (const RecordLayout *layout : kRecords) {
+        if (std::strcmp(layout->name, name) == 0) return layout;
+    }
+    return nullptr;
+}
 
 json_t *encode_record(const RecordLayout &layout, const void *record) {
     ValueList value;

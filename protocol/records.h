@@ -16,7 +16,7 @@ namespace ombix {
 enum class FieldKind : std::uint8_t { Text, Int32, Uint32, Uint16, Uint8, Float32, Bytes };
 
 struct Field {
-    const char *key;     // the member's name is its key on the wire
+    const char *key;  // the member's name is its key on the wire
     FieldKind kind;
     std::size_t offset;  // within the structure
     std::size_t size;    // bytes of the member
@@ -26,22 +26,39 @@ struct RecordLayout {
     const Field *fields;
     std::size_t count;
     std::size_t size;  // of the whole structure
+    const char *name;  // of the type, "BOARD_INFO"
 };
 
-// layout_of<R>::value describes record type R (specialised in records.cpp's
-// companion table below, one per record type).
+// Every record type, in the order of api/ombix_records.h.
+struct RecordLayoutList {
+    const RecordLayout *const *entries;
+    std::size_t count;
+
+    const RecordLayout *const *begin() const { return entries; }
+    const RecordLayout *const *end() const { return entries + count; }
+};
+
+RecordLayoutList all_records();
+
+// The record type named `name` ("FAN_INFO"), or null.
+const RecordLayout *find_record(const char *name);
+
+// layout_of<R>::value describes record type R (defined in records.cpp, one
+// per record type).
 template <typename R>
 struct layout_of;
 
-#define OMBIX_RECORD_TYPES(X)                                                                         \
-    X(BOARD_INFO) X(CPU_INFO) X(MEMORY_INFO) X(MEMORY_MODULE) X(LIB_VERSION) X(BATTERY_INFO)          \
-    X(BATTERY_STATE) X(PCI_DEVICE) X(SENSOR_VALUE) X(FAN_INFO) X(DISK_DRIVE) X(DISK_PARTITION)        \
-    X(SMART_ATTRIBUTE) X(NETWORK_DEVICE)
+#define OMBIX_RECORD_TYPES(X)                                                                                  \
+    X(BOARD_INFO)                                                                                              \
+    X(CPU_INFO)                                                                                                \
+    X(MEMORY_INFO)                                                                                             \
+    X(MEMORY_MODULE) X(LIB_VERSION) X(BATTERY_INFO) X(BATTERY_STATE) X(PCI_DEVICE) X(SENSOR_VALUE) X(FAN_INFO) \
+        X(DISK_DRIVE) X(DISK_PARTITION) X(SMART_ATTRIBUTE) X(NETWORK_DEVICE)
 
-#define OMBIX_DECLARE_LAYOUT(R)                 \
-    template <>                                 \
-    struct layout_of<R> {                       \
-        static const RecordLayout value;        \
+#define OMBIX_DECLARE_LAYOUT(R)          \
+    template <>                          \
+    struct layout_of<R> {                \
+        static const RecordLayout value; \
     };
 OMBIX_RECORD_TYPES(OMBIX_DECLARE_LAYOUT)
 #undef OMBIX_DECLARE_LAYOUT

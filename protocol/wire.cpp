@@ -54,7 +54,9 @@ json_t *result_object(std::int32_t code, json_t *outs) {
     return json_pack("{s:i, s:o}", "ret", static_cast<int>(code), "outs", outs);
 }
 
-bool length_matches(const json_t *params, std::size_t expected) { return element_count(params) == expected; }
+bool length_matches(const json_t *params, std::size_t expected) {
+    return element_count(params) == expected;
+}
 
 json_t *length_error(const json_t *params, std::size_t expected) {
     if (element_count(params) > 0) {

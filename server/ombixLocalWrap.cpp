@@ -1,44 +1,26 @@
-// The request executor: one file-local wrapper per call, generated from the
-// call tables (*.def), and the dispatcher that finds a wrapper by name.
+// The request executor: one file-local wrapper per call of the API, each the
+// frame of its row in calls.def, and the dispatcher that finds a wrapper by
+// name.
 #include "ombixLocalWrap.h"
 
-#include <cstdint>
-#include <type_traits>
-
+#include "call_frame.h"
 #include "call_index.h"
-#include "call_table.h"
 #include "ombix_api.h"
-#include "record_frame.h"
-#include "scalar_frame.h"
-#include "transfer_frame.h"
 
 namespace {
 
-using namespace ombix;
-using namespace ombix::server;
+using ombix::server::serve;
+namespace calls = ombix::calls;
 
 // ---- The wrappers -----------------------------------------------------------
 
-#define NAME_IN(type, name) #name,
-#define NAME_OUT(type, name) #name,
-#define TYPE_IN(type, name) , type
-#define TYPE_OUT(type, name) , type *
-
-// A scalar row becomes Ombix<call>_JSonWrap. The row's member types must be
-// exactly the local function's argument types. The transfer table has scalar
-// rows too, so SCALAR stays defined until both tables are read.
-#define SCALAR(call, ...)                                                                                  \
-    json_t *Ombix##call##_JSonWrap(json_t *params) {                                                       \
-        static constexpr const char *names[] = {OMBIX_FOR_EACH(NAME_, __VA_ARGS__) nullptr};               \
-        static_assert(std::is_same_v<decltype(&Ombix##call),                                               \
-                                     std::int32_t (*)(std::int32_t OMBIX_FOR_EACH(TYPE_, __VA_ARGS__))>, \
-                      "the row of Ombix" #call " differs from its declaration");                          \
-        return serve_scalar(&Ombix##call, names, params);                                                  \
+// Ombix<call>_JSonWrap for every function the local API declares.
+#define OMBIX_CALL(call, arguments)                      \
+    json_t *Ombix##call##_JSonWrap(json_t *params) {     \
+        return serve<calls::call>(&Ombix##call, params); \
     }
-#include "scalar_calls.def"
-#include "record_wrappers.inc"
-#include "transfer_wrappers.inc"
-#undef SCALAR
+#include "ombix_calls.h"
+#undef OMBIX_CALL
 
 // ---- The dispatcher ---------------------------------------------------------
 
@@ -50,22 +32,18 @@ struct CallEntry {
     Wrapper wrap;
 };
 
-#define CALL_ENTRY(call) {"Ombix" #call, sizeof("Ombix" #call) - 1, &Ombix##call##_JSonWrap},
-
 constexpr CallEntry kCalls[] = {
-#define SCALAR(call, ...) CALL_ENTRY(call)
-#include "scalar_calls.def"
-#undef SCALAR
-#include "record_entries.inc"
-#include "transfer_entries.inc"
+#define OMBIX_CALL(call, arguments) {"Ombix" #call, sizeof("Ombix" #call) - 1, &Ombix##call##_JSonWrap},
+#include "ombix_calls.h"
+#undef OMBIX_CALL
 };
 
-constexpr CallIndex kIndex = build_index(kCalls);
+constexpr ombix::server::CallIndex kIndex = ombix::server::build_index(kCalls);
 
 }  // namespace
 
 extern "C" json_t *ombixExecuteName(const char *name, json_t *params) {
     if (name == nullptr) return nullptr;
-    const CallEntry *entry = find_call(kCalls, kIndex, name);
+    const CallEntry *entry = ombix::server::find_call(kCalls, kIndex, name);
     return entry != nullptr ? entry->wrap(params) : nullptr;
 }

@@ -1,9 +1,9 @@
 // The wrapper frame shared by every call whose members are single integers or
 // texts: length check, per-position parameter check, local call, outputs.
 //
-// The frame learns each member's C type from the local API function itself;
-// the table row supplies the wire names and is checked against that function
-// at compile time (see SCALAR in scalar_calls.def).
+// The frame learns each member's C type from the local API function itself
+// and its wire name from the call's row (calls.def), which call_table.h
+// checks against that function at compile time.
 #ifndef OMBIX_SERVER_SCALAR_FRAME_H
 #define OMBIX_SERVER_SCALAR_FRAME_H
 
@@ -15,24 +15,14 @@
 #include <type_traits>
 #include <utility>
 
+#include "call_arguments.h"
+#include "call_description.h"
 #include "integers.h"
+#include "local_handle.h"
 #include "ombix_types.h"
 #include "wire.h"
 
 namespace ombix::server {
-
-// A non-const pointer argument is an output; everything else is an input.
-template <typename A>
-inline constexpr bool is_output = std::is_pointer_v<A> && !std::is_const_v<std::remove_pointer_t<A>>;
-
-// The wrapper's own storage for one argument: the value of an input, the
-// variable an output pointer points to.
-template <typename A>
-using slot_t = std::conditional_t<is_output<A>, std::remove_pointer_t<A>, A>;
-
-inline bool outputs_travel(std::int32_t code) {
-    return code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID;
-}
 
 // Reads parameter k into `slot`; false on a mismatch. A text stays a pointer
 // into the caller's parameter list.
@@ -52,21 +42,15 @@ bool read_parameter(const json_t *params, std::size_t k, const char *name, slot_
 }
 
 template <typename A>
-auto argument(slot_t<A> &slot) {
-    if constexpr (is_output<A>) {
-        return &slot;
-    } else {
-        return slot;
-    }
-}
-
-template <typename A>
 void append_output(ValueList &outs, const char *name, const slot_t<A> &slot) {
     if constexpr (is_output<A>) outs.add(name, integer_value(slot));
 }
 
+// `members` are the call's members, one per argument of `api` after the
+// handle; its parameters come before its outputs, so parameter I sits at
+// position I of the list.
 template <typename... A, std::size_t... I>
-json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const char *const *names,
+json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const calls::Member *members,
                               const json_t *params, std::index_sequence<I...>) {
     constexpr std::size_t inputs = (std::size_t{0} + ... + (is_output<A> ? 0 : 1));
     if (!length_matches(params, inputs)) return length_error(params, inputs);
@@ -76,19 +60,19 @@ json_t *serve_scalar_in_order(std::int32_t (*api)(std::int32_t, A...), const cha
     std::tuple<slot_t<A>...> slots{};
     bool matched = true;
     // Every position is checked, even after an earlier one failed.
-    ((matched = read_parameter<A>(params, I, names[I], std::get<I>(slots)) && matched), ...);
+    ((matched = read_parameter<A>(params, I, members[I].name, std::get<I>(slots)) && matched), ...);
 
-    std::int32_t code = matched ? api(0, argument<A>(std::get<I>(slots))...) : OMBIX_RC_VALUE_MISMATCH;
+    std::int32_t code = matched ? api(kLocalHandle, argument<A>(std::get<I>(slots))...) : OMBIX_RC_VALUE_MISMATCH;
     ValueList outs;
-    if (outputs_travel(code)) (append_output<A>(outs, names[I], std::get<I>(slots)), ...);
+    if (outputs_travel(code)) (append_output<A>(outs, members[I].name, std::get<I>(slots)), ...);
     // Null when an output could not be built: the call ran, but its answer
     // cannot go out whole.
     return result_object(code, outs.take());
 }
 
 template <typename... A>
-json_t *serve_scalar(std::int32_t (*api)(std::int32_t, A...), const char *const *names, const json_t *params) {
-    return serve_scalar_in_order(api, names, params, std::index_sequence_for<A...>{});
+json_t *serve_scalar(std::int32_t (*api)(std::int32_t, A...), const calls::Member *members, const json_t *params) {
+    return serve_scalar_in_order(api, members, params, std::index_sequence_for<A...>{});
 }
 
 }  // namespace ombix::server

@@ -1,7 +1,8 @@
 // The wrapper frame of the bus and storage transfers: length check, integer
 // parameters, byte-count bounds, buffers and their base64 text, local call,
-// outputs. The members of a row (transfer_members.h) say what each argument
-// of the local function is; the frame learns its C type from the function.
+// outputs. The call's members (calls.def) say what each argument of the local
+// function is and how wide its integers are; the frame learns its C type from
+// the function.
 //
 // Order of outcomes: a wrong element count gives the error object; a negative
 // storage count gives 1; a count above 262144 gives 12, even when other
@@ -22,10 +23,12 @@
 
 #include "allocation.h"
 #include "base64.h"
+#include "call_arguments.h"
+#include "call_description.h"
 #include "integers.h"
+#include "local_handle.h"
 #include "ombix_types.h"
 #include "scalar_frame.h"
-#include "transfer_members.h"
 #include "wire.h"
 
 namespace ombix::server {
@@ -36,18 +39,17 @@ struct TransferSlot {
     std::uint8_t value8 = 0;   // an 8-bit count handed to the API by pointer
     std::size_t position = 0;  // position in the parameter list
     std::uint8_t *buffer = nullptr;
-    std::uint32_t size = 0;    // bytes the buffer holds for the call
+    std::uint32_t size = 0;  // bytes the buffer holds for the call
 };
 
 struct TransferCall {
-    const transfer::Member *members;
-    const transfer::Shape *shapes;
+    const calls::Member *members;
     std::size_t count;
-    TransferSlot slots[transfer::kMostMembers] = {};
+    TransferSlot slots[calls::kMostMembers] = {};
     bool matched = true;
     bool buffers_obtained = true;
 
-    TransferCall(const transfer::Member *m, const transfer::Shape *s, std::size_t n) : members(m), shapes(s), count(n) {}
+    TransferCall(const calls::Member *m, std::size_t n) : members(m), count(n) {}
     TransferCall(const TransferCall &) = delete;
     TransferCall &operator=(const TransferCall &) = delete;
     // Buffers are released on every path.
@@ -55,7 +57,7 @@ struct TransferCall {
         for (TransferSlot &slot : slots) release_bytes(slot.buffer);
     }
 
-    std::uint32_t length_of(std::size_t i) const { return slots[members[i].length].value; }
+    std::uint32_t length_of(std::size_t i) const { return slots[members[i].counter].value; }
 };
 
 // Buffers are cleared, so bytes the API or the text leave unset never carry
@@ -77,30 +79,32 @@ inline json_t *value_member(const json_t *params, std::size_t k) {
 inline void read_integers(TransferCall &call, const json_t *params) {
     std::size_t position = 0;
     for (std::size_t i = 0; i < call.count; ++i) {
-        const transfer::Member &member = call.members[i];
-        if (!transfer::is_parameter(member.role)) continue;
+        const calls::Member &member = call.members[i];
+        if (!calls::is_parameter(member.role)) continue;
         TransferSlot &slot = call.slots[i];
         slot.position = position++;
-        if (!transfer::is_integer_parameter(member.role)) continue;
+        if (!calls::is_integer_parameter(member.role)) continue;
         // A mismatching count counts as 0, so it cannot trip a bound.
         json_t *value = named_at(params, slot.position, member.name, JSON_INTEGER);
         slot.value = value != nullptr ? low_bits<std::uint32_t>(value) : 0;
         call.matched = value != nullptr && call.matched;
-        if (call.shapes[i].bits == 8 && member.role != transfer::Role::In) slot.value &= 0xFF;  // SMBus block counts
+        if (member.bits == 8 && member.role != calls::Role::Input) slot.value &= 0xFF;  // SMBus block counts
     }
 }
 
 // The code that refuses a byte count before any buffer is held, or 0.
 inline std::int32_t bound_failure(const TransferCall &call) {
     for (std::size_t i = 0; i < call.count; ++i) {
-        if (call.members[i].role == transfer::Role::Length && call.shapes[i].is_signed &&
+        if (call.members[i].role == calls::Role::ByteCount && call.members[i].is_signed &&
             static_cast<std::int32_t>(call.slots[i].value) < 0) {
             return OMBIX_RC_NEGATIVE_LENGTH;
         }
     }
     for (std::size_t i = 0; i < call.count; ++i) {
-        bool counts = call.members[i].role == transfer::Role::Length || call.members[i].role == transfer::Role::LengthInOut;
-        if (counts && call.shapes[i].bits == 32 && call.slots[i].value > OMBIX_MAX_TRANSFER_BYTES) return OMBIX_RC_OVER_LIMIT;
+        bool counts = calls::is_byte_count(call.members[i].role);
+        if (counts && call.members[i].bits == 32 && call.slots[i].value > OMBIX_MAX_TRANSFER_BYTES) {
+            return OMBIX_RC_OVER_LIMIT;
+        }
     }
     return 0;
 }
@@ -119,17 +123,17 @@ inline void obtain_write_bytes(TransferCall &call, std::size_t i, const json_t *
 
 inline void obtain_buffers(TransferCall &call, const json_t *params) {
     for (std::size_t i = 0; i < call.count; ++i) {
-        if (call.members[i].role == transfer::Role::WriteBytes) obtain_write_bytes(call, i, params);
+        if (call.members[i].role == calls::Role::WriteBytes) obtain_write_bytes(call, i, params);
     }
     for (std::size_t i = 0; i < call.count; ++i) {
-        transfer::Role role = call.members[i].role;
+        calls::Role role = call.members[i].role;
         TransferSlot &slot = call.slots[i];
         // A read switch asks for no buffer only with a null "v"; anything
         // else at its position asks for one.
-        bool wanted = role == transfer::Role::ReadBytes ||
-                      (role == transfer::Role::ReadSwitch && !json_is_null(value_member(params, slot.position)));
+        bool wanted = role == calls::Role::ReadBytes ||
+                      (role == calls::Role::ReadSwitch && !json_is_null(value_member(params, slot.position)));
         if (wanted) obtain_buffer(call, slot, call.length_of(i));
-        if (role == transfer::Role::LengthInOut) slot.value8 = static_cast<std::uint8_t>(slot.value);
+        if (role == calls::Role::ByteCountInOut) slot.value8 = static_cast<std::uint8_t>(slot.value);
     }
 }
 
@@ -137,7 +141,7 @@ inline void obtain_buffers(TransferCall &call, const json_t *params) {
 // `answer` holds the answer (null if it could not be built).
 inline bool prepare_transfer(TransferCall &call, const json_t *params, json_t *&answer) {
     std::size_t parameters = 0;
-    for (std::size_t i = 0; i < call.count; ++i) parameters += transfer::is_parameter(call.members[i].role) ? 1 : 0;
+    for (std::size_t i = 0; i < call.count; ++i) parameters += calls::is_parameter(call.members[i].role) ? 1 : 0;
     if (!length_matches(params, parameters)) {
         answer = length_error(params, parameters);
         return false;
@@ -168,17 +172,17 @@ inline json_t *finish_transfer(TransferCall &call, std::int32_t code) {
     ValueList outs;
     if (!outputs_travel(code)) return result_object(code, outs.take());
     for (std::size_t i = 0; i < call.count; ++i) {
-        if (call.members[i].role == transfer::Role::LengthInOut && call.shapes[i].bits == 8) {
+        if (call.members[i].role == calls::Role::ByteCountInOut && call.members[i].bits == 8) {
             call.slots[i].value = call.slots[i].value8;
         }
     }
     for (std::size_t i = 0; i < call.count; ++i) {
-        const transfer::Member &member = call.members[i];
-        if (member.role == transfer::Role::ReadBytes || member.role == transfer::Role::ReadSwitch) {
+        const calls::Member &member = call.members[i];
+        if (member.role == calls::Role::ReadBytes || member.role == calls::Role::ReadSwitch) {
             outs.add(member.name, read_bytes_text(call.slots[i], call.length_of(i)));
-        } else if (member.role == transfer::Role::LengthInOut) {
-            json_t *count = call.shapes[i].bits == 8 ? integer_value(static_cast<std::uint8_t>(call.slots[i].value))
-                                                     : integer_value(call.slots[i].value);
+        } else if (member.role == calls::Role::ByteCountInOut) {
+            json_t *count = member.bits == 8 ? integer_value(static_cast<std::uint8_t>(call.slots[i].value))
+                                             : integer_value(call.slots[i].value);
             outs.add(member.name, count);
         }
     }
@@ -189,11 +193,11 @@ inline json_t *finish_transfer(TransferCall &call, std::int32_t code) {
 
 // The argument the local function receives for one member.
 template <typename A>
-A pass(TransferSlot &slot, transfer::Role role) {
+A pass(TransferSlot &slot, calls::Role role) {
     if constexpr (std::is_same_v<A, const std::uint8_t *>) {
         return slot.buffer;
     } else if constexpr (std::is_same_v<A, std::uint8_t *>) {
-        return role == transfer::Role::LengthInOut ? &slot.value8 : slot.buffer;
+        return role == calls::Role::ByteCountInOut ? &slot.value8 : slot.buffer;
     } else if constexpr (std::is_same_v<A, std::uint32_t *>) {
         return &slot.value;
     } else {
@@ -202,21 +206,20 @@ A pass(TransferSlot &slot, transfer::Role role) {
     }
 }
 
-template <typename... A, std::size_t N, std::size_t... I>
-json_t *serve_transfer_in_order(std::int32_t (*api)(std::int32_t, A...), const std::array<transfer::Member, N> &members,
+// `members` are the call's members, one per argument of `api` after the handle.
+template <typename... A, std::size_t... I>
+json_t *serve_transfer_in_order(std::int32_t (*api)(std::int32_t, A...), const calls::Member *members,
                                 const json_t *params, std::index_sequence<I...>) {
-    static_assert(N <= transfer::kMostMembers, "a transfer has at most 8 members");
-    static constexpr transfer::Shape shapes[] = {transfer::shape_of<A>()...};
-    TransferCall call(members.data(), shapes, N);
+    TransferCall call(members, sizeof...(A));
     json_t *answer = nullptr;
     if (!prepare_transfer(call, params, answer)) return answer;
-    std::int32_t code = call.matched ? api(0, pass<A>(call.slots[I], members[I].role)...) : OMBIX_RC_VALUE_MISMATCH;
+    std::int32_t code =
+        call.matched ? api(kLocalHandle, pass<A>(call.slots[I], members[I].role)...) : OMBIX_RC_VALUE_MISMATCH;
     return finish_transfer(call, code);
 }
 
-template <typename... A, std::size_t N>
-json_t *serve_transfer(std::int32_t (*api)(std::int32_t, A...), const std::array<transfer::Member, N> &members,
-                       const json_t *params) {
+template <typename... A>
+json_t *serve_transfer(std::int32_t (*api)(std::int32_t, A...), const calls::Member *members, const json_t *params) {
     return serve_transfer_in_order(api, members, params, std::index_sequence_for<A...>{});
 }
 

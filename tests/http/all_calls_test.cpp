@@ -9,7 +9,8 @@
 #include <map>
 #include <string>
 
-#include "call_invoker.h"
+#include "call_runner.h"
+#include "call_table.h"
 #include "json_text.h"
 #include "ombixRemoteCall.h"
 #include "ombix_api.h"
@@ -20,22 +21,20 @@
 namespace {
 
 using ombix::cli::Arguments;
-using ombix::cli::CallInfo;
 using ombix::cli::CallResult;
-
-using Runner = CallResult (*)(const CallInfo &, std::int32_t, const Arguments &);
+using ombix::cli::invoke;
+using ombix::cli::Invoker;
 
 struct Call {
-    CallInfo info;
-    Runner remote;  // the OmbixR_ stub, over HTTP
-    Runner local;   // the Ombix function of the simulated board in this process
+    const ombix::calls::CallDescription *info;
+    Invoker remote;  // the OmbixR_ stub, over HTTP
+    Invoker local;   // the Ombix function of the simulated board in this process
 };
 
 const Call kCalls[] = {
-#define OMBIX_CALL(name, arguments)                                                                            \
-    {{"Ombix" #name, #arguments},                                                                              \
-     [](const CallInfo &c, std::int32_t h, const Arguments &a) { return ombix::cli::execute(&OmbixR_##name, c, h, a); }, \
-     [](const CallInfo &c, std::int32_t h, const Arguments &a) { return ombix::cli::execute(&Ombix##name, c, h, a); }},
+#define OMBIX_CALL(name, arguments)                                                  \
+    {&ombix::calls::name::kDescription, &invoke<ombix::calls::name, &OmbixR_##name>, \
+     &invoke<ombix::calls::name, &Ombix##name>},
 #include "ombix_calls.h"
 #undef OMBIX_CALL
 };
@@ -93,7 +92,11 @@ const std::map<std::string, Arguments> kArguments = {
     {"OmbixSmbusWriteBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"data", "01020304"}}},
     {"OmbixSmbusReadBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"dataLength", "32"}}},
     {"OmbixSpiXfer",
-     {{"spiNr", "0"}, {"deviceId", "0"}, {"command", "0x02000010"}, {"commandSize", "4"}, {"numTransfers", "4"},
+     {{"spiNr", "0"},
+      {"deviceId", "0"},
+      {"command", "0x02000010"},
+      {"commandSize", "4"},
+      {"numTransfers", "4"},
       {"writeData", "c0ffee00"}}},
     {"OmbixGpioGetDirection", {{"gpioNr", "3"}}},
     {"OmbixGpioGetDirectionCaps", {{"gpioNr", "1"}}},
@@ -103,7 +106,9 @@ const std::map<std::string, Arguments> kArguments = {
     {"OmbixWatchdogEnable", {{"timeout", "30"}}},
 };
 
-std::string outputs_text(const CallResult &result) { return ombix::test::text_of(result.outputs); }
+std::string outputs_text(const CallResult &result) {
+    return ombix::test::text_of(result.outputs);
+}
 
 class AllCallsOverHttp : public ::testing::Test {
 protected:
@@ -123,13 +128,13 @@ protected:
 TEST_F(AllCallsOverHttp, every_call_gives_the_code_and_outputs_of_the_local_call) {
     std::size_t succeeded = 0;
     for (const Call &call : kCalls) {
-        SCOPED_TRACE(call.info.name);
-        auto found = kArguments.find(call.info.name);
+        SCOPED_TRACE(call.info->name);
+        auto found = kArguments.find(call.info->name);
         const Arguments arguments = found != kArguments.end() ? found->second : Arguments{};
 
-        CallResult remote = call.remote(call.info, handle, arguments);
+        CallResult remote = ombix::cli::execute(*call.info, call.remote, handle, arguments);
         ASSERT_TRUE(remote.ran) << remote.error;
-        CallResult local = call.local(call.info, 0, arguments);
+        CallResult local = ombix::cli::execute(*call.info, call.local, 0, arguments);
         ASSERT_TRUE(local.ran) << local.error;
         EXPECT_EQ(remote.code, local.code) << OmbixTransportLastError();
         if (remote.code == OMBIX_RC_OK || remote.code == OMBIX_RC_OUTPUTS_VALID) ++succeeded;

@@ -18,9 +18,16 @@ TEST(CliIntegers, take_decimal_negative_and_hex_forms) {
         bool ok;
         long long value;
     } cases[] = {
-        {"0", true, 0},          {"42", true, 42},        {"-1", true, -1},  {"0xff", true, 255},
-        {"4294967295", true, 4294967295LL}, {"0xFFFFFFFF", true, 0xFFFFFFFFLL}, {"", false, 0},
-        {"12a", false, 0},       {"zero", false, 0},      {"1.5", false, 0},
+        {"0", true, 0},
+        {"42", true, 42},
+        {"-1", true, -1},
+        {"0xff", true, 255},
+        {"4294967295", true, 4294967295LL},
+        {"0xFFFFFFFF", true, 0xFFFFFFFFLL},
+        {"", false, 0},
+        {"12a", false, 0},
+        {"zero", false, 0},
+        {"1.5", false, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -62,7 +69,7 @@ TEST(CliBytes, take_hex_with_or_without_separators) {
 
 TEST(CliCalls, are_found_by_any_of_their_names) {
     for (const char *name : {"GetFanSpeed", "OmbixGetFanSpeed", "OmbixR_GetFanSpeed"}) {
-        const ombix::cli::CallInfo *call = ombix::cli::find_call(name);
+        const ombix::calls::CallDescription *call = ombix::cli::find_call(name);
         ASSERT_NE(call, nullptr) << name;
         EXPECT_STREQ(call->name, "OmbixGetFanSpeed");
     }
@@ -71,7 +78,7 @@ TEST(CliCalls, are_found_by_any_of_their_names) {
 }
 
 TEST(CliCalls, a_call_with_missing_or_unknown_arguments_does_not_run) {
-    const ombix::cli::CallInfo *call = ombix::cli::find_call("GetFanSpeed");
+    const ombix::calls::CallDescription *call = ombix::cli::find_call("GetFanSpeed");
     ASSERT_NE(call, nullptr);
     // Handle 0 names no connection: had the call run, the code would say so.
     auto missing = ombix::cli::run_call(*call, 0, {});
