@@ -12,10 +12,13 @@
 #include <boost/beast/http.hpp>
 
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "json_writer.h"
 #include "listen_address.h"
 #include "ombixRemoteCall.h"
 #include "ombix_http_transport.h"
@@ -63,7 +66,8 @@ private:
 
 class ConstantServer {
 public:
-    explicit ConstantServer(const char *constant) : acceptor_(io_, {net::ip::make_address("127.0.0.1"), 0}), constant_(constant) {
+    explicit ConstantServer(const char *constant)
+        : acceptor_(io_, {net::ip::make_address("127.0.0.1"), 0}), constant_(constant) {
         accept();
         thread_ = std::thread([this] { io_.run(); });
     }
@@ -87,7 +91,22 @@ private:
     std::thread thread_;
 };
 
-std::size_t discard(char *, std::size_t size, std::size_t count, void *) { return size * count; }
+// CPU time of the whole process, client and server threads together: less
+// sensitive than the time on the clock to other programs on a shared machine.
+double process_cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+void count_process_cpu(benchmark::State &state, double start) {
+    state.counters["process_cpu"] =
+        benchmark::Counter(process_cpu_seconds() - start, benchmark::Counter::kAvgIterations);
+}
+
+std::size_t discard(char *, std::size_t size, std::size_t count, void *) {
+    return size * count;
+}
 
 void constant_round_trip(benchmark::State &state, const char *request, const char *answer) {
     ConstantServer server(answer);
@@ -103,28 +122,37 @@ void constant_round_trip(benchmark::State &state, const char *request, const cha
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(std::strlen(request)));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, discard);
+    double start = process_cpu_seconds();
     for (auto _ : state) {
         if (curl_easy_perform(easy) != CURLE_OK) {
             state.SkipWithError("floor request failed");
             break;
         }
     }
+    count_process_cpu(state, start);
     state.SetItemsProcessed(state.iterations());
     curl_easy_cleanup(easy);
     curl_slist_free_all(headers);
 }
 // The floor of the goal: nothing in either direction.
-void floor_round_trip(benchmark::State &state) { constant_round_trip(state, "", ""); }
+void floor_round_trip(benchmark::State &state) {
+    constant_round_trip(state, "", "");
+}
 BENCHMARK(floor_round_trip)->UseRealTime();
 
 // The same libraries carrying the very texts of a GetFanSpeed call, without
 // any JSON work: what the bytes alone cost over the floor.
 void constant_fan_speed_texts(benchmark::State &state) {
-    constant_round_trip(state, R"([{"i":"fanNr","v":0}])", R"({"ret":0,"outs":[{"i":"pwm","v":128},{"i":"rpm","v":2400}]})");
+    constant_round_trip(state, R"([{"i":"fanNr","v":0}])",
+                        R"({"ret":0,"outs":[{"i":"pwm","v":128},{"i":"rpm","v":2400}]})");
 }
 BENCHMARK(constant_fan_speed_texts)->UseRealTime();
 
-void get_fan_speed_over_http(benchmark::State &state) {
+// A call run again and again through ombixd, with the server's answers and
+// the transport's requests written by one encoder or the other.
+template <typename Call>
+void over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder, Call call) {
+    ombix::transport::use_json_encoder(encoder);
     ombixd::ServerSettings settings;
     std::string error;
     ombixd::parse_listen_address("127.0.0.1:0", settings.address, error);
@@ -139,19 +167,56 @@ void get_fan_speed_over_http(benchmark::State &state) {
     OMBIX_HTTP_OPTIONS options{url.c_str(), nullptr, 10000, nullptr};
     std::int32_t handle = 0;
     OmbixHttpOpen(&options, &handle);
-    std::uint8_t pwm = 0;
-    std::int32_t rpm = 0;
+    double start = process_cpu_seconds();
     for (auto _ : state) {
-        if (OmbixR_GetFanSpeed(handle, 0, &pwm, &rpm) != OMBIX_RC_OK) {
+        if (call(handle) != OMBIX_RC_OK) {
             state.SkipWithError(OmbixTransportLastError());
             break;
         }
-        benchmark::DoNotOptimize(rpm);
     }
+    count_process_cpu(state, start);
     state.SetItemsProcessed(state.iterations());
     OmbixHttpClose(handle);
     ombixd::stop_server(server);
 }
-BENCHMARK(get_fan_speed_over_http)->UseRealTime();
+
+void get_fan_speed_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
+    over_http(state, encoder, [](std::int32_t handle) {
+        std::uint8_t pwm = 0;
+        std::int32_t rpm = 0;
+        std::int32_t code = OmbixR_GetFanSpeed(handle, 0, &pwm, &rpm);
+        benchmark::DoNotOptimize(rpm);
+        return code;
+    });
+}
+BENCHMARK_CAPTURE(get_fan_speed_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)->UseRealTime();
+BENCHMARK_CAPTURE(get_fan_speed_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
+
+// The largest transfers, where the text is long: the transport writes the
+// request of a write, the server the answer of a read.
+constexpr std::int32_t kLargestTransfer = 262144;
+
+void largest_storage_write_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
+    std::vector<std::uint8_t> data(kLargestTransfer);
+    for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<std::uint8_t>(k * 7919);
+    over_http(state, encoder, [&data](std::int32_t handle) {
+        return OmbixR_StorageWrite(handle, 0, 0, data.data(), kLargestTransfer);
+    });
+}
+BENCHMARK_CAPTURE(largest_storage_write_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(largest_storage_write_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
+
+void largest_storage_read_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
+    std::vector<std::uint8_t> data(kLargestTransfer);
+    over_http(state, encoder, [&data](std::int32_t handle) {
+        std::int32_t code = OmbixR_StorageRead(handle, 0, 0, data.data(), kLargestTransfer);
+        benchmark::DoNotOptimize(data.data());
+        return code;
+    });
+}
+BENCHMARK_CAPTURE(largest_storage_read_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(largest_storage_read_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "json_writer.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -9,6 +10,17 @@ namespace ombix::transport {
 namespace {
 
 constexpr int kMaxDepth = 64;
+
+std::atomic<JsonEncoder> chosen_encoder{JsonEncoder::HandWritten};
+
+int append_chunk(const char *buffer, std::size_t size, void *data) {
+    try {
+        static_cast<std::string *>(data)->append(buffer, size);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+}
 
 void append_string(const char *text, std::size_t length, std::string &out) {
     static const char hex[] = "0123456789abcdef";
@@ -65,9 +77,7 @@ bool append_value(const json_t *value, std::string &out, int depth) {
             out += ']';
             return true;
         }
-        case JSON_STRING:
-            append_string(json_string_value(value), json_string_length(value), out);
-            return true;
+        case JSON_STRING: append_string(json_string_value(value), json_string_length(value), out); return true;
         case JSON_INTEGER: {
             auto written = std::to_chars(number, number + sizeof number, json_integer_value(value));
             out.append(number, written.ptr);
@@ -93,11 +103,17 @@ bool append_value(const json_t *value, std::string &out, int depth) {
 
 bool append_json(const json_t *value, std::string &out) {
     if (value == nullptr) return false;
+    if (chosen_encoder.load(std::memory_order_relaxed) == JsonEncoder::Library)
+        return json_dump_callback(value, append_chunk, &out, JSON_COMPACT | JSON_ENCODE_ANY) == 0;
     try {
         return append_value(value, out, 0);
     } catch (const std::bad_alloc &) {
         return false;
     }
+}
+
+void use_json_encoder(JsonEncoder encoder) {
+    chosen_encoder.store(encoder, std::memory_order_relaxed);
 }
 
 }  // namespace ombix::transport

@@ -16,6 +16,12 @@ namespace ombix::transport {
 // state, for a value nested deeper than 64 levels or out of memory.
 bool append_json(const json_t *value, std::string &out);
 
+// Which encoder append_json uses, for every caller in the process: this one,
+// or the library's json_dump_callback into `out`. For the benchmark that
+// compares the two on the same path.
+enum class JsonEncoder { HandWritten, Library };
+void use_json_encoder(JsonEncoder encoder);
+
 }  // namespace ombix::transport
 
 #endif
