@@ -1,7 +1,7 @@
 # OmbixR_GetFanSpeed over HTTP keep-alive on loopback, beside the floor of the
 # same two libraries: libcurl posting an empty body to a minimal Boost.Beast
-# server that answers a constant. The two JSON encoders are compared in the
-# same run, alone and on the whole call.
+# server that answers a constant; and the JSON text of its messages beside
+# json_dumps on the same values.
 if(TARGET ombixd_core AND TARGET ombix_transport_http)
   add_executable(http_bench ${CMAKE_CURRENT_LIST_DIR}/http_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/json_encoding_bench.cpp)
   # The executor before the simulated board, whose functions it calls.

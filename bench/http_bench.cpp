@@ -16,9 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "json_writer.h"
 #include "listen_address.h"
 #include "ombixRemoteCall.h"
 #include "ombix_http_transport.h"
@@ -148,11 +146,7 @@ void constant_fan_speed_texts(benchmark::State &state) {
 }
 BENCHMARK(constant_fan_speed_texts)->UseRealTime();
 
-// A call run again and again through ombixd, with the server's answers and
-// the transport's requests written by one encoder or the other.
-template <typename Call>
-void over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder, Call call) {
-    ombix::transport::use_json_encoder(encoder);
+void get_fan_speed_over_http(benchmark::State &state) {
     ombixd::ServerSettings settings;
     std::string error;
     ombixd::parse_listen_address("127.0.0.1:0", settings.address, error);
@@ -167,56 +161,21 @@ void over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder, C
     OMBIX_HTTP_OPTIONS options{url.c_str(), nullptr, 10000, nullptr};
     std::int32_t handle = 0;
     OmbixHttpOpen(&options, &handle);
+    std::uint8_t pwm = 0;
+    std::int32_t rpm = 0;
     double start = process_cpu_seconds();
     for (auto _ : state) {
-        if (call(handle) != OMBIX_RC_OK) {
+        if (OmbixR_GetFanSpeed(handle, 0, &pwm, &rpm) != OMBIX_RC_OK) {
             state.SkipWithError(OmbixTransportLastError());
             break;
         }
+        benchmark::DoNotOptimize(rpm);
     }
     count_process_cpu(state, start);
     state.SetItemsProcessed(state.iterations());
     OmbixHttpClose(handle);
     ombixd::stop_server(server);
 }
-
-void get_fan_speed_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
-    over_http(state, encoder, [](std::int32_t handle) {
-        std::uint8_t pwm = 0;
-        std::int32_t rpm = 0;
-        std::int32_t code = OmbixR_GetFanSpeed(handle, 0, &pwm, &rpm);
-        benchmark::DoNotOptimize(rpm);
-        return code;
-    });
-}
-BENCHMARK_CAPTURE(get_fan_speed_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)->UseRealTime();
-BENCHMARK_CAPTURE(get_fan_speed_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
-
-// The largest transfers, where the text is long: the transport writes the
-// request of a write, the server the answer of a read.
-constexpr std::int32_t kLargestTransfer = 262144;
-
-void largest_storage_write_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
-    std::vector<std::uint8_t> data(kLargestTransfer);
-    for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<std::uint8_t>(k * 7919);
-    over_http(state, encoder, [&data](std::int32_t handle) {
-        return OmbixR_StorageWrite(handle, 0, 0, data.data(), kLargestTransfer);
-    });
-}
-BENCHMARK_CAPTURE(largest_storage_write_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(largest_storage_write_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
-
-void largest_storage_read_over_http(benchmark::State &state, ombix::transport::JsonEncoder encoder) {
-    std::vector<std::uint8_t> data(kLargestTransfer);
-    over_http(state, encoder, [&data](std::int32_t handle) {
-        std::int32_t code = OmbixR_StorageRead(handle, 0, 0, data.data(), kLargestTransfer);
-        benchmark::DoNotOptimize(data.data());
-        return code;
-    });
-}
-BENCHMARK_CAPTURE(largest_storage_read_over_http, hand_written, ombix::transport::JsonEncoder::HandWritten)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(largest_storage_read_over_http, library, ombix::transport::JsonEncoder::Library)->UseRealTime();
+BENCHMARK(get_fan_speed_over_http)->UseRealTime();
 
 }  // namespace

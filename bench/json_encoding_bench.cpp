@@ -1,18 +1,15 @@
-// The two JSON encoders on the same values: the hand-written writer and the
-// library's own dump, into a buffer reused from one message to the next, and
-// json_dumps (a text allocated for each message) as the library's plain way.
+// The JSON text of the HTTP path's messages, written into a string reused
+// from one message to the next, beside json_dumps (a text allocated and
+// released for each message) on the same values.
 #include <benchmark/benchmark.h>
 #include <jansson.h>
 
-#include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "json_writer.h"
+#include "answer.h"
+#include "json_dump.h"
 
 namespace {
-
-using ombix::transport::JsonEncoder;
 
 json_t *named(const char *name, json_t *value) {
     return json_pack("{s:s, s:o}", "i", name, "v", value);
@@ -46,46 +43,13 @@ json_t *largest_write_request() {
     return params;
 }
 
-int append_chunk(const char *buffer, std::size_t size, void *data) {
-    static_cast<std::string *>(data)->append(buffer, size);
-    return 0;
-}
-
-void hand_written(benchmark::State &state, json_t *(*make)()) {
+void append_json(benchmark::State &state, json_t *(*make)()) {
     json_t *value = make();
-    ombix::transport::use_json_encoder(JsonEncoder::HandWritten);
     std::string out;
     for (auto _ : state) {
         out.clear();
         if (!ombix::transport::append_json(value, out)) state.SkipWithError("not encoded");
         benchmark::DoNotOptimize(out.data());
-    }
-    json_decref(value);
-}
-
-void dump_callback(benchmark::State &state, json_t *(*make)()) {
-    json_t *value = make();
-    std::string out;
-    for (auto _ : state) {
-        out.clear();
-        if (json_dump_callback(value, append_chunk, &out, JSON_COMPACT | JSON_ENCODE_ANY) != 0)
-            state.SkipWithError("not encoded");
-        benchmark::DoNotOptimize(out.data());
-    }
-    json_decref(value);
-}
-
-void dumpb(benchmark::State &state, json_t *(*make)()) {
-    json_t *value = make();
-    std::vector<char> buffer(64);
-    for (auto _ : state) {
-        std::size_t size = json_dumpb(value, buffer.data(), buffer.size(), JSON_COMPACT | JSON_ENCODE_ANY);
-        if (size > buffer.size()) {  // once: grow and write again
-            buffer.resize(size);
-            size = json_dumpb(value, buffer.data(), buffer.size(), JSON_COMPACT | JSON_ENCODE_ANY);
-        }
-        if (size == 0) state.SkipWithError("not encoded");
-        benchmark::DoNotOptimize(buffer.data());
     }
     json_decref(value);
 }
@@ -96,21 +60,16 @@ void dumps(benchmark::State &state, json_t *(*make)()) {
         char *text = json_dumps(value, JSON_COMPACT | JSON_ENCODE_ANY);
         if (text == nullptr) state.SkipWithError("not encoded");
         benchmark::DoNotOptimize(text);
-        std::free(text);
+        ombix::transport::release_text(text);
     }
     json_decref(value);
 }
 
-BENCHMARK_CAPTURE(hand_written, fan_speed_request, fan_speed_request);
-BENCHMARK_CAPTURE(dump_callback, fan_speed_request, fan_speed_request);
-BENCHMARK_CAPTURE(dumpb, fan_speed_request, fan_speed_request);
+BENCHMARK_CAPTURE(append_json, fan_speed_request, fan_speed_request);
 BENCHMARK_CAPTURE(dumps, fan_speed_request, fan_speed_request);
-BENCHMARK_CAPTURE(hand_written, fan_speed_answer, fan_speed_answer);
-BENCHMARK_CAPTURE(dump_callback, fan_speed_answer, fan_speed_answer);
-BENCHMARK_CAPTURE(dumpb, fan_speed_answer, fan_speed_answer);
+BENCHMARK_CAPTURE(append_json, fan_speed_answer, fan_speed_answer);
 BENCHMARK_CAPTURE(dumps, fan_speed_answer, fan_speed_answer);
-BENCHMARK_CAPTURE(hand_written, largest_write_request, largest_write_request);
-BENCHMARK_CAPTURE(dump_callback, largest_write_request, largest_write_request);
-BENCHMARK_CAPTURE(dumpb, largest_write_request, largest_write_request);
+BENCHMARK_CAPTURE(append_json, largest_write_request, largest_write_request);
+BENCHMARK_CAPTURE(dumps, largest_write_request, largest_write_request);
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "api_lock.h"
 #include "body_check.h"
 #include "call_names.h"
-#include "json_writer.h"
+#include "json_dump.h"
 #include "token.h"
 
 namespace ombixd {
