@@ -8,7 +8,7 @@
 #include "api_lock.h"
 #include "body_check.h"
 #include "call_names.h"
-#include "json_writer.h"
+#include "json_dump.h"
 #include "token.h"
 
 namespace ombixd {
@@ -37,6 +37,22 @@ Answer json_answer(unsigned status, json_t *value) noexcept {
     return written ? answer : out_of_memory();
 }
 
+// The text of an "error" as a JSON string, or null without memory. A text
+// that is not UTF-8 (the parser's message quotes the body, and may cut it
+// inside a character) keeps its ASCII and shows every other byte as '?'.
+json_t *error_string(std::string_view error) noexcept {
+    json_t *text = json_stringn(error.data(), error.size());
+    if (text != nullptr) return text;
+    try {
+        std::string ascii(error);
+        for (char &c : ascii)
+            if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+        return json_stringn(ascii.data(), ascii.size());
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
 Answer build_call_list() noexcept {
     json_t *names = json_array();
     for (std::size_t k = 0; k < kCallCount && names != nullptr; ++k) {
@@ -62,7 +78,7 @@ Answer list_calls() noexcept {
 }  // namespace
 
 Answer error_answer(unsigned status, std::string_view error, const char *header) noexcept {
-    json_t *text = json_stringn(error.data(), error.size());
+    json_t *text = error_string(error);
     Answer answer = json_answer(status, text != nullptr ? json_pack("{s:o}", "error", text) : nullptr);
     if (answer.status == status) answer.header = header;
     return answer;

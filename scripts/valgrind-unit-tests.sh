@@ -23,6 +23,7 @@ tests=(
   tests/transfers/transfer_client_tests
   tests/transfers/transfer_end_to_end_tests
   tests/transfers/transfer_server_tests
+  tests/transport/json_dump_tests
   tests/transport/loopback_transport_tests
 )
 echo "=== valgrind ($dir)"

@@ -22,7 +22,7 @@
 #include <string>
 
 #include "answer.h"
-#include "json_writer.h"
+#include "json_dump.h"
 #include "last_error.h"
 #include "ombix_http_transport.h"
 #include "ombix_transport.h"
@@ -187,7 +187,8 @@ json_t *interpret(long status, const Reply &reply, const char *name, std::int32_
     if (status == 404) return fail(code, OMBIX_TRANSPORT_RC_UNKNOWN_CALL, std::string("unknown call ") + name);
     if (is_server_out_of_memory(status, reply.body))
         return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, status_text(status, reply.body));
-    if (status != 200 && status != 400) return fail(code, OMBIX_TRANSPORT_RC_HTTP_STATUS, status_text(status, reply.body));
+    if (status != 200 && status != 400)
+        return fail(code, OMBIX_TRANSPORT_RC_HTTP_STATUS, status_text(status, reply.body));
     json_error_t parse_error{};
     json_t *answer = json_loadb(reply.body.data(), reply.body.size(), 0, &parse_error);
     // Without memory the parser may fail before it can say why.
@@ -242,7 +243,8 @@ json_t *call(Connection &connection, const char *name, std::int32_t *code, const
         (outcome == CURLE_WRITE_ERROR && reply.out_of_memory))
         return fail(code, OMBIX_TRANSPORT_RC_OUT_OF_MEMORY, "out of memory in the transport");
     if (outcome == CURLE_WRITE_ERROR && reply.too_long)
-        return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE, "answer longer than " + std::to_string(kMaxAnswerBytes) + " bytes");
+        return fail(code, OMBIX_TRANSPORT_RC_BAD_MESSAGE,
+                    "answer longer than " + std::to_string(kMaxAnswerBytes) + " bytes");
     if (outcome != CURLE_OK)
         return fail(code, OMBIX_TRANSPORT_RC_CONNECT, error_text[0] != '\0' ? error_text : curl_easy_strerror(outcome));
     long status = 0;

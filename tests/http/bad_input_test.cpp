@@ -59,10 +59,13 @@ TEST_F(BadInput, each_bad_request_is_refused_with_its_status_and_a_json_error) {
     const BadRequest cases[] = {
         {"malformed JSON", post_request("OmbixGetFanSpeed", "[{\"i\": \"fanNr\", "), 400, "body is not JSON"},
         {"trailing garbage", post_request("OmbixGetFanSpeed", "[] []"), 400, "body is not JSON"},
+        // The parser's message quotes the body, here cut inside a character.
+        {"a message quoting half a character", post_request("OmbixGetFanSpeed", "[\"\\u\xc3\xa9\"]"), 400,
+         "body is not JSON: invalid escape"},
         {"three levels", post_request("OmbixGetFanSpeed", "[[[1]]]"), 400, "body nested deeper"},
         {"deep brackets", post_request("OmbixGetFanSpeed", deep_body), 400, "body nested deeper"},
-        {"brackets inside a text do not count", post_request("OmbixGetFanSpeed", "[{\"i\": \"[[[[\", \"v\": 1}]"),
-         200, nullptr},
+        {"brackets inside a text do not count", post_request("OmbixGetFanSpeed", "[{\"i\": \"[[[[\", \"v\": 1}]"), 200,
+         nullptr},
         {"oversized body", post_request("OmbixStorageWrite", big_body), 413, "body too large"},
         {"oversized chunked body",
          "POST /call/OmbixStorageWrite HTTP/1.1\r\nHost: x\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\n" +
@@ -71,7 +74,8 @@ TEST_F(BadInput, each_bad_request_is_refused_with_its_status_and_a_json_error) {
         {"unknown call", post_request("OmbixGetFanSpeedy", "[]"), 404, "unknown call"},
         {"call name in the wrong case", post_request("ombixGetFanSpeed", "[]"), 404, "unknown call"},
         {"unknown endpoint", "GET /status HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 404, "no such endpoint"},
-        {"GET on a call", "GET /call/OmbixGetFanCount HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405, "use POST"},
+        {"GET on a call", "GET /call/OmbixGetFanCount HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 405,
+         "use POST"},
         {"POST on the call list", post_request("../calls", ""), 404, nullptr},
     };
     for (const BadRequest &bad : cases) {
@@ -97,8 +101,8 @@ TEST_F(BadInput, a_client_that_disconnects_mid_request_leaves_the_server_serving
         int socket_fd = ombix::test::connect_loopback(server.port());
         ASSERT_GE(socket_fd, 0);
         // Promises 1000 bytes, sends a few, goes away.
-        ombix::test::send_all(socket_fd,
-                              "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n[{\"i\":");
+        ombix::test::send_all(
+            socket_fd, "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n[{\"i\":");
         close(socket_fd);
     }
     // And one that goes away in the middle of its headers.
