@@ -63,9 +63,9 @@ std::vector<HwmonChip> scan_hwmon(const std::string &root) {
         if (!name) continue;
         chip.name = *name;
         std::string device = exists(folder + "/device") ? resolved(folder + "/device") : resolved(folder);
+        chip.sort_key = stable_key(device) + "/" + chip.name;
         if (!root.empty() && device.rfind(resolved(root), 0) == 0) device = device.substr(resolved(root).size());
         chip.device_path = device;
-        chip.sort_key = stable_key(device) + "/" + chip.name;
         chip.bus_address = bus_address_of(device);
 
         std::map<std::string, std::set<int>> numbers;

@@ -60,7 +60,7 @@ std::optional<std::int64_t> read_integer(const std::string &path) {
 }
 
 int write_text(const std::string &path, const std::string &text) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);  // sysfs ignores O_TRUNC
     if (fd < 0) return errno;
     ssize_t n;
     do {
