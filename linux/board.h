@@ -27,10 +27,12 @@ struct Sensor {
 struct Fan {
     std::string name;
     std::string default_name;
-    std::string driver;  // the chip's name
-    ValueFile rpm;       // fanN_input
-    std::string pwm;     // pwmN, or "" when the chip does not drive this fan
-    std::string enable;  // pwmN_enable, or ""
+    std::string driver;   // the chip's name
+    ValueFile rpm;        // fanN_input
+    std::string pwm;      // pwmN, or "" when the chip does not drive this fan
+    std::string enable;   // pwmN_enable, or ""
+    ValueFile pwm_value;  // pwm and enable kept open for the list
+    ValueFile enable_value;
     std::string target;  // fanN_target (target speed in rpm), or ""
     std::string target_temp;
     std::string tolerance;

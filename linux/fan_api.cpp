@@ -32,21 +32,21 @@ std::int32_t read_rpm(const Fan &fan, int32_t &rpm) {
 std::int32_t read_pwm(const Fan &fan, uint8_t &pwm) {
     pwm = 0;
     if (fan.pwm.empty()) return OMBIX_RC_OK;
-    auto value = read_integer(fan.pwm);
-    if (!value) return os_error(errno);
-    if (*value < 0 || *value > 255) return OMBIX_LINUX_RC_OUT_OF_RANGE;
-    pwm = static_cast<uint8_t>(*value);
+    std::int64_t value = 0;
+    if (int error = fan.pwm_value.read(value)) return os_error(error);
+    if (value < 0 || value > 255) return OMBIX_LINUX_RC_OUT_OF_RANGE;
+    pwm = static_cast<uint8_t>(value);
     return OMBIX_RC_OK;
 }
 
 std::int32_t read_mode(const Fan &fan, uint8_t &mode) {
     mode = kAutomatic;
     if (fan.enable.empty()) return OMBIX_RC_OK;
-    auto value = read_integer(fan.enable);
-    if (!value) return os_error(errno);
-    if (fan.modes.manual && *value == *fan.modes.manual) mode = kManualPwm;
-    if (fan.modes.rpm && *value == *fan.modes.rpm) mode = kManualRpm;
-    if (fan.modes.thermal_cruise && *value == *fan.modes.thermal_cruise && !fan.target_temp.empty())
+    std::int64_t value = 0;
+    if (int error = fan.enable_value.read(value)) return os_error(error);
+    if (fan.modes.manual && value == *fan.modes.manual) mode = kManualPwm;
+    if (fan.modes.rpm && value == *fan.modes.rpm) mode = kManualRpm;
+    if (fan.modes.thermal_cruise && value == *fan.modes.thermal_cruise && !fan.target_temp.empty())
         mode = kThermalCruise;
     return OMBIX_RC_OK;
 }

@@ -177,6 +177,12 @@ void discover_hwmon(Board &board, std::vector<HwmonChip> chips) {
                 f.enable = first_existing({pwm + "_enable"});
                 f.target_temp = first_existing({pwm + "_target_temp", pwm + "_target"});
                 f.tolerance = first_existing({pwm + "_temp_tolerance", pwm + "_tolerance"});
+                f.pwm_value = ValueFile(f.pwm);
+                f.pwm_value.open();
+                if (!f.enable.empty()) {
+                    f.enable_value = ValueFile(f.enable);
+                    f.enable_value.open();
+                }
             }
             f.target = first_existing({chip.folder + "/fan" + std::to_string(channel.number) + "_target"});
             f.modes = driver_fan_modes(chip.name);
