@@ -224,7 +224,8 @@ TEST_F(LinuxBoardOnKernel, the_fan_chip_reports_its_registers_and_takes_a_manual
     // Tachometer 0 counts 20 pulses in the 0.25 s window: 2400 rpm at two pulses a turn.
     // The mode as an administrator sets it through the driver: closed loop.
     board_->out(
-        "i2cset -f -y $(stub) 0x1b 0x0c 20 && echo 2 > /sys/bus/i2c/devices/$(stub)-001b/hwmon/hwmon*/pwm1_enable");
+        "i2cset -f -y $(stub) 0x1b 0x0c 20 && for f in /sys/bus/i2c/devices/$(stub)-001b/hwmon/hwmon*/pwm1_enable; do "
+        "echo 2 > $f; done");
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));
     uint8_t pwm = 0, mode = 0;
     int32_t rpm = 0;
