@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,8 @@ public:
             temps_.push_back(hwmon + "/temp1_input");
             for (const char *f : {"/fan1_input", "/pwm1", "/pwm1_enable"}) fan_files_.push_back(hwmon + f);
         }
-        OMBIX_LINUX_BOARD_SETTINGS settings{nullptr, (root_ + "/state").c_str(), root_.c_str()};
+        std::string state = root_ + "/state";
+        OMBIX_LINUX_BOARD_SETTINGS settings{nullptr, state.c_str(), root_.c_str()};
         configured_ = OmbixLinuxBoardConfigure(&settings) == OMBIX_RC_OK;
     }
     ~SixteenChips() {
@@ -127,11 +129,11 @@ BENCHMARK(get_fan_list);
 
 // One in-process ombixd on the Linux board for the client benchmarks.
 struct Server {
+    ombixd::ServerSettings settings;  // the server refers to it while it runs
     ombixd::Server *server = nullptr;
     std::string url;
     Server() {
         chips();
-        ombixd::ServerSettings settings;
         std::string error;
         ombixd::parse_listen_address("127.0.0.1:0", settings.address, error);
         settings.threads = 4;
@@ -152,11 +154,16 @@ void temp_over_http(benchmark::State &state, bool concurrent) {
     if (server().server == nullptr) return state.SkipWithError("no server");
     OMBIX_HTTP_OPTIONS options{server().url.c_str(), nullptr, 10000, nullptr};
     int32_t handle = 0;
-    if (OmbixHttpOpen(&options, &handle) != 0) return state.SkipWithError("no connection");
+    {
+        static std::mutex open_mutex;  // one open at a time
+        std::lock_guard<std::mutex> lock(open_mutex);
+        if (OmbixHttpOpen(&options, &handle) != 0) return state.SkipWithError("no connection");
+    }
     int32_t k = state.thread_index(), value = 0;
     for (auto _ : state) {
-        if (OmbixR_GetTempSensorValue(handle, k++ % kChips, &value) != OMBIX_RC_OK) {
-            state.SkipWithError("call failed");
+        if (int32_t code = OmbixR_GetTempSensorValue(handle, k++ % kChips, &value)) {
+            state.SkipWithError(
+                ("call failed with code " + std::to_string(code) + ": " + OmbixTransportLastError()).c_str());
             break;
         }
     }
