@@ -11,9 +11,9 @@ using namespace ombix::linux_board;
 namespace {
 
 // Installed modules only (a size of 0 is an empty slot).
-std::vector<SmbiosStructure> memory_modules(const Board &board) {
+std::vector<SmbiosStructure> memory_modules(const Board &board, int *error = nullptr) {
     std::vector<SmbiosStructure> modules;
-    for (SmbiosStructure &s : read_smbios(board.root, 17)) {
+    for (SmbiosStructure &s : read_smbios(board.root, 17, error)) {
         auto size = s.word(0x0C);
         if (size && *size != 0) modules.push_back(std::move(s));
     }
@@ -85,7 +85,10 @@ int32_t OmbixGetMemoryModuleCount(int32_t, int32_t *memoryModuleCount) {
     return run_call([&](const Board &board) -> std::int32_t {
         if (memoryModuleCount == nullptr) return OMBIX_LINUX_RC_INVALID_ARGUMENT;
         if (!exists(board.path("/sys/firmware/dmi/entries"))) return OMBIX_LINUX_RC_NOT_SUPPORTED;
-        *memoryModuleCount = static_cast<int32_t>(memory_modules(board).size());
+        int error = 0;
+        std::vector<SmbiosStructure> modules = memory_modules(board, &error);
+        if (error != 0) return os_error(error);  // never a count of 0 for entries not read
+        *memoryModuleCount = static_cast<int32_t>(modules.size());
         return OMBIX_RC_OK;
     });
 }
@@ -93,7 +96,9 @@ int32_t OmbixGetMemoryModuleCount(int32_t, int32_t *memoryModuleCount) {
 int32_t OmbixGetMemoryModuleInfo(int32_t, int8_t moduleNr, MEMORY_MODULE *memoryModule) {
     return run_call([&](const Board &board) -> std::int32_t {
         if (memoryModule == nullptr) return OMBIX_LINUX_RC_INVALID_ARGUMENT;
-        std::vector<SmbiosStructure> modules = memory_modules(board);
+        int error = 0;
+        std::vector<SmbiosStructure> modules = memory_modules(board, &error);
+        if (error != 0) return os_error(error);
         if (!valid_index(moduleNr, modules.size())) return OMBIX_LINUX_RC_NO_DEVICE;
         const SmbiosStructure &m = modules[static_cast<std::size_t>(moduleNr)];
         MEMORY_MODULE info{};

@@ -56,13 +56,17 @@ std::string SmbiosStructure::string_at(std::size_t offset) const {
     return start == std::string::npos ? "" : text.substr(start);
 }
 
-std::vector<SmbiosStructure> read_smbios(const std::string &root, int type) {
+std::vector<SmbiosStructure> read_smbios(const std::string &root, int type, int *error) {
     std::vector<SmbiosStructure> found;
+    if (error != nullptr) *error = 0;
     const std::string folder = root + "/sys/firmware/dmi/entries";
     for (int instance = 0; instance < 256; ++instance) {
         std::string path = folder + "/" + std::to_string(type) + "-" + std::to_string(instance) + "/raw";
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) break;
+        if (fd < 0) {
+            if (errno != ENOENT && error != nullptr) *error = errno;  // only root may read the entries
+            break;
+        }
         std::vector<std::uint8_t> raw;
         std::uint8_t buffer[4096];
         ssize_t n;

@@ -26,8 +26,9 @@ private:
     std::vector<std::string> strings_;
 };
 
-// The structures of one type, in table order.
-std::vector<SmbiosStructure> read_smbios(const std::string &root, int type);
+// The structures of one type, in table order. `error`, when given, receives
+// the errno value of an entry that exists but cannot be read (0 otherwise).
+std::vector<SmbiosStructure> read_smbios(const std::string &root, int type, int *error = nullptr);
 
 }  // namespace ombix::linux_board
 
