@@ -57,7 +57,7 @@ std::vector<std::string> kFirstOrderModules = {"i2c-stub chip_addr=0x48,0x1b",
                                                "test_power",
                                                "ombix_test_backlight max_brightness=937 brightness=100",
                                                "softdog soft_margin=37"};
-std::vector<std::string> kOtherOrderModules = {"softdog soft_margin=37",
+std::vector<std::string> kOtherOrderModules = {"softdog soft_margin=37 nowayout=1",
                                                "ombix_test_backlight max_brightness=937 brightness=100",
                                                "test_power",
                                                "ombix_test_i2c",
@@ -332,7 +332,8 @@ TEST_F(LinuxBoardOnKernel, system_states_and_the_password) {
     first_numbering_ = board_->numbering();
 }
 
-TEST_F(LinuxBoardOnKernel, another_load_order_gives_the_same_numbers_and_names_and_a_reboot_ends_the_guest) {
+TEST_F(LinuxBoardOnKernel,
+       another_load_order_gives_the_same_numbers_and_names_a_nowayout_watchdog_stays_and_a_reboot_ends_the_guest) {
     ASSERT_FALSE(first_numbering_.temps.empty()) << "runs after the cases above";
     board_.reset();  // one guest at a time
     BoardGuest other(kOtherOrderModules, kDevicesOtherOrder, R"({"systemStates": ["reboot"]})");
@@ -343,6 +344,12 @@ TEST_F(LinuxBoardOnKernel, another_load_order_gives_the_same_numbers_and_names_a
     EXPECT_EQ(n.voltages, first_numbering_.voltages);
     EXPECT_EQ(n.fans, first_numbering_.fans);
     EXPECT_EQ(n.gpio_lines, first_numbering_.gpio_lines);
+    // This boot's softdog may not stop (nowayout): disabling says so, and the
+    // watchdog stays enabled and can still be triggered.
+    ASSERT_EQ(OmbixR_WatchdogEnable(other.handle, 30), OMBIX_RC_OK);
+    EXPECT_EQ(OmbixR_WatchdogDisable(other.handle), OMBIX_LINUX_RC_WATCHDOG_NOT_STOPPED);
+    EXPECT_EQ(OmbixR_WatchdogTrigger(other.handle), OMBIX_RC_OK);
+    EXPECT_EQ(other.out("cat /sys/class/watchdog/watchdog0/state"), "active\n");
     ASSERT_EQ(OmbixR_SetSystemState(other.handle, 2), OMBIX_RC_OK);
     EXPECT_TRUE(other.guest->wait_for_exit(60)) << "the reboot did not end QEMU";
 }
