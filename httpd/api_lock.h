@@ -14,6 +14,17 @@
 
 namespace ombixd {
 
+// The executor's entry and whether the board behind it may be entered concurrently.
+struct LocalApi {
+    json_t *(*execute_name)(const char *name, json_t *params);
+    bool thread_safe;
+};
+
+// The executor and board linked into the program (the simulated board in ombixd).
+LocalApi linked_local_api();
+// Chooses the local API that calls go to; before the server starts.
+void use_local_api(const LocalApi &api);
+
 bool local_api_is_thread_safe();
 
 // ombixExecuteName, under the lock unless the local API is thread-safe.

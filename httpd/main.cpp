@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 
 #include "api_lock.h"
+#include "board_loader.h"
 #include "listen_address.h"
 #include "local_api_setup.h"
 #include "options.h"
@@ -81,7 +82,10 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    ombixd::prepare_local_api();
+    ombixd::LocalApi api{};
+    if (!ombixd::load_board(options.board, options.board_config, api, error)) return fail(error);
+    ombixd::use_local_api(api);
+    if (options.board == "sim") ombixd::prepare_local_api();
     ombixd::Server *server = ombixd::start_server(settings, error);
     if (server == nullptr) return fail(error);
     const bool tls = !settings.tls_cert_pem.empty();

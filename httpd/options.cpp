@@ -9,9 +9,12 @@ const char kUsage[] =
     "usage: ombixd [--listen ADDR:PORT] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
     "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
     "              [--max-connections N] [--max-connections-per-address N]\n"
+    "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
     "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
     "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
-    "port 0 picks a free port. The address served is printed on standard output.\n";
+    "port 0 picks a free port. The address served is printed on standard output.\n"
+    "--board: the simulated board (default), the Linux board, or a shared library\n"
+    "exporting the 88 board functions; --board-config: the board file it is given.\n";
 
 namespace {
 
@@ -46,6 +49,10 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             options.tls_cert = value;
         else if (option == "--tls-key")
             options.tls_key = value;
+        else if (option == "--board")
+            options.board = value;
+        else if (option == "--board-config")
+            options.board_config = value;
         else if (option == "--threads")
             ok = parse_count(value, 1, 64, options.threads);
         else if (option == "--idle-timeout")
@@ -67,6 +74,10 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
     }
     if (options.tls_cert.empty() != options.tls_key.empty()) {
         error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    if (options.board.empty()) {
+        error = "--board needs sim, linux or a library path";
         return false;
     }
     return true;

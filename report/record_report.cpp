@@ -5,19 +5,27 @@
 
 #include "board_report.h"
 #include "ombixRemoteCall.h"
+#include "ombix_linux_board.h"
 
 namespace ombix::report {
 namespace {
 
-// Prints "  what: failed (code N)" and counts the failure.
+// Prints "  what: failed (code N)" and counts the failure; what the
+// board lacks is "not available" and no failure.
 bool failed(std::FILE *out, const char *what, std::int32_t code, int &failures) {
     if (code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID) return false;
+    if (code == OMBIX_LINUX_RC_NOT_SUPPORTED) {
+        std::fprintf(out, "  %-22s not available\n", what);
+        return true;
+    }
     std::fprintf(out, "  %-22s failed (code %" PRId32 ")\n", what, code);
     ++failures;
     return true;
 }
 
-void line(std::FILE *out, const char *what, const char *text) { std::fprintf(out, "  %-22s %s\n", what, text); }
+void line(std::FILE *out, const char *what, const char *text) {
+    std::fprintf(out, "  %-22s %s\n", what, text);
+}
 
 // A list the way every list call is made: ask for the count, then the list.
 template <typename R, typename Count, typename List>
@@ -49,10 +57,10 @@ void print_cpu_and_memory(std::FILE *out, std::int32_t h, int &failures) {
     CPU_INFO c{};
     if (!failed(out, "CPU:", OmbixR_GetCpuInfo(h, &c), failures)) {
         line(out, "CPU:", c.cpuName);
-        std::fprintf(out, "  %-22s %" PRId32 " x %" PRId32 " cores, %" PRId32 " threads, up to %.2f\n", "layout:",
-                     c.cpuCount, c.cpuCoreCount, c.cpuThreadCount, static_cast<double>(c.cpuMaxCoreSpeed));
-        std::fprintf(out, "  %-22s FSB %" PRId32 ", L1 %" PRId32 ", L2 %" PRId32 ", L3 %" PRId32 "\n", "bus and caches:",
-                     c.fsbSpeed, c.l1Cache, c.l2Cache, c.l3Cache);
+        std::fprintf(out, "  %-22s %" PRId32 " x %" PRId32 " cores, %" PRId32 " threads, up to %.2f\n",
+                     "layout:", c.cpuCount, c.cpuCoreCount, c.cpuThreadCount, static_cast<double>(c.cpuMaxCoreSpeed));
+        std::fprintf(out, "  %-22s FSB %" PRId32 ", L1 %" PRId32 ", L2 %" PRId32 ", L3 %" PRId32 "\n",
+                     "bus and caches:", c.fsbSpeed, c.l1Cache, c.l2Cache, c.l3Cache);
     }
     MEMORY_INFO m{};
     if (!failed(out, "memory:", OmbixR_GetMemoryInfo(h, &m), failures)) {
@@ -63,7 +71,8 @@ void print_cpu_and_memory(std::FILE *out, std::int32_t h, int &failures) {
     if (failed(out, "memory modules:", OmbixR_GetMemoryModuleCount(h, &modules), failures)) return;
     for (std::int32_t i = 0; i < modules && i < 128; ++i) {
         MEMORY_MODULE mm{};
-        if (failed(out, "memory module:", OmbixR_GetMemoryModuleInfo(h, static_cast<std::int8_t>(i), &mm), failures)) continue;
+        if (failed(out, "memory module:", OmbixR_GetMemoryModuleInfo(h, static_cast<std::int8_t>(i), &mm), failures))
+            continue;
         std::fprintf(out, "  module %-15" PRId32 " %" PRId32 ", %s %s, serial %s\n", i, mm.moduleSize, mm.manufacturer,
                      mm.partNumber, mm.serialNumber);
     }
@@ -77,13 +86,15 @@ void print_batteries(std::FILE *out, std::int32_t h, int &failures) {
         BATTERY_INFO b{};
         BATTERY_STATE s{};
         if (failed(out, "battery:", OmbixR_GetBatteryInfo(h, i, &b), failures)) continue;
-        std::fprintf(out, "  battery %-14d %s, %s, serial %s, %" PRId32 " mV, %" PRId32 " of %" PRId32 " mWh, %" PRId32
-                          " cycles\n",
+        std::fprintf(out,
+                     "  battery %-14d %s, %s, serial %s, %" PRId32 " mV, %" PRId32 " of %" PRId32 " mWh, %" PRId32
+                     " cycles\n",
                      i, b.deviceName, b.type, b.serialNumber, b.designedVoltage, b.fullyChargedCapacity,
                      b.designedCapacity, b.cycleCount);
         if (failed(out, "battery state:", OmbixR_GetBatteryState(h, i, &s), failures)) continue;
-        std::fprintf(out, "  %-22s power %" PRId32 ", charge %" PRId32 ", %" PRId32 " mWh left, %" PRId32 " mV, rate %" PRId32
-                          ", %" PRId32 " min left\n",
+        std::fprintf(out,
+                     "  %-22s power %" PRId32 ", charge %" PRId32 ", %" PRId32 " mWh left, %" PRId32
+                     " mV, rate %" PRId32 ", %" PRId32 " min left\n",
                      "", s.powerState, s.chargeState, s.remainingCapacity, s.currentVoltage, s.rate, s.remainingTime);
     }
 }
@@ -95,7 +106,8 @@ void print_performance_states(std::FILE *out, std::int32_t h, int &failures) {
     for (std::uint32_t state = 0; state < 32; ++state) {
         if (!(mask >> state & 1)) continue;
         std::uint8_t description[OMBIX_DESCRIPTION_SIZE + 1] = {};
-        if (failed(out, "description:", OmbixR_GetPerformanceStateDescription(h, state, description), failures)) continue;
+        if (failed(out, "description:", OmbixR_GetPerformanceStateDescription(h, state, description), failures))
+            continue;
         std::fprintf(out, "  state %-16" PRIu32 " %s\n", state, reinterpret_cast<const char *>(description));
     }
 }
@@ -126,23 +138,28 @@ void print_disks(std::FILE *out, std::int32_t h, int &failures) {
         [h](DISK_DRIVE *a, std::int32_t n) { return OmbixR_GetDiskDriveList(h, a, n); }, failures);
     for (std::size_t d = 0; d < disks.size(); ++d) {
         const DISK_DRIVE &disk = disks[d];
-        std::fprintf(out, "  %-22s %s, serial %s, %" PRIu32 " MB\n", disk.name, disk.model, disk.diskSerialNumber, disk.size);
+        std::fprintf(out, "  %-22s %s, serial %s, %" PRIu32 " MB\n", disk.name, disk.model, disk.diskSerialNumber,
+                     disk.size);
         auto disk_nr = static_cast<std::int32_t>(d);
         auto attrs = fetch_list<SMART_ATTRIBUTE>(
-            out, "SMART attributes:", [h, disk_nr](std::int32_t *n) { return OmbixR_GetDiskDriveSMARTAttrCount(h, disk_nr, n); },
-            [h, disk_nr](SMART_ATTRIBUTE *a, std::int32_t n) { return OmbixR_GetDiskDriveSMARTAttrs(h, disk_nr, a, n); },
+            out, "SMART attributes:",
+            [h, disk_nr](std::int32_t *n) { return OmbixR_GetDiskDriveSMARTAttrCount(h, disk_nr, n); },
+            [h, disk_nr](SMART_ATTRIBUTE *a, std::int32_t n) {
+                return OmbixR_GetDiskDriveSMARTAttrs(h, disk_nr, a, n);
+            },
             failures);
         for (const auto &a : attrs) {
-            std::fprintf(out, "    SMART %3u: flags 0x%04X, value %3u, worst %3u, raw %02X%02X%02X%02X%02X%02X\n", a.attrID,
-                         a.statusFlags, a.attrValue, a.worstValue, a.rawValue[5], a.rawValue[4], a.rawValue[3],
-                         a.rawValue[2], a.rawValue[1], a.rawValue[0]);
+            std::fprintf(out, "    SMART %3u: flags 0x%04X, value %3u, worst %3u, raw %02X%02X%02X%02X%02X%02X\n",
+                         a.attrID, a.statusFlags, a.attrValue, a.worstValue, a.rawValue[5], a.rawValue[4],
+                         a.rawValue[3], a.rawValue[2], a.rawValue[1], a.rawValue[0]);
         }
     }
     auto partitions = fetch_list<DISK_PARTITION>(
         out, "partitions:", [h](std::int32_t *n) { return OmbixR_GetDiskDrivePartitionCount(h, n); },
         [h](DISK_PARTITION *a, std::int32_t n) { return OmbixR_GetDiskDrivePartitionList(h, a, n); }, failures);
     for (const auto &p : partitions) {
-        std::fprintf(out, "  %-22s %s, %" PRIu32 " MB, %" PRIu32 " MB free\n", p.name, p.fsType, p.partitionSize, p.freeSpace);
+        std::fprintf(out, "  %-22s %s, %" PRIu32 " MB, %" PRIu32 " MB free\n", p.name, p.fsType, p.partitionSize,
+                     p.freeSpace);
     }
 }
 
@@ -152,8 +169,9 @@ void print_devices(std::FILE *out, std::int32_t h, int &failures) {
         out, "PCI devices:", [h](std::int32_t *n) { return OmbixR_GetPciDeviceCount(h, n); },
         [h](PCI_DEVICE *a, std::int32_t n) { return OmbixR_GetPciDeviceList(h, a, n); }, failures);
     for (const auto &p : pci) {
-        std::fprintf(out, "  %04" PRIX32 ":%02" PRIX32 ":%02" PRIX32 ".%" PRIX32 "  %04" PRIX32 ":%04" PRIX32
-                          " class %06" PRIX32 "  %s, %s (%s)\n",
+        std::fprintf(out,
+                     "  %04" PRIX32 ":%02" PRIX32 ":%02" PRIX32 ".%" PRIX32 "  %04" PRIX32 ":%04" PRIX32
+                     " class %06" PRIX32 "  %s, %s (%s)\n",
                      p.domain, p.bus, p.slot, p.funct, p.vendorId, p.deviceId, p.classId, p.deviceName, p.vendorName,
                      p.className);
     }

@@ -3,6 +3,7 @@
 
 #include "board_report.h"
 #include "ombixRemoteCall.h"
+#include "ombix_linux_board.h"
 
 namespace ombix::report {
 namespace {
@@ -28,9 +29,14 @@ Label label(const char *what, std::int64_t number) {
     return l;
 }
 
-// Prints "  label: failed (code N)" and counts the failure.
+// Prints "  label: failed (code N)" and counts the failure; what the
+// board lacks is "not available" and no failure.
 bool failed(std::FILE *out, const char *label, std::int32_t code, int &failures) {
     if (code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID) return false;
+    if (code == OMBIX_LINUX_RC_NOT_SUPPORTED) {
+        std::fprintf(out, "  %-22s not available\n", label);
+        return true;
+    }
     std::fprintf(out, "  %-22s failed (code %" PRId32 ")\n", label, code);
     ++failures;
     return true;
@@ -40,8 +46,8 @@ void print_status(std::FILE *out, std::int32_t h, int &failures) {
     std::fprintf(out, "Status\n");
     std::int32_t value = 0;
     if (!failed(out, "up time:", OmbixR_SystemUpTime(h, &value), failures)) {
-        std::fprintf(out, "  %-22s %" PRId32 " d %02" PRId32 ":%02" PRId32 ":%02" PRId32 "\n", "up time:", value / 86400,
-                     value / 3600 % 24, value / 60 % 60, value % 60);
+        std::fprintf(out, "  %-22s %" PRId32 " d %02" PRId32 ":%02" PRId32 ":%02" PRId32 "\n",
+                     "up time:", value / 86400, value / 3600 % 24, value / 60 % 60, value % 60);
     }
     if (!failed(out, "boot counter:", OmbixR_GetBootCounter(h, &value), failures))
         std::fprintf(out, "  %-22s %" PRId32 "\n", "boot counter:", value);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The board report over HTTP: starts ombixd on the simulated board on a free
-# loopback port, runs `ombix report` against it and stops the server.
-# Usage: scripts/demo-http.sh BUILD_DIR   (a native build with ombixd and ombix)
+# The board report over HTTP: starts ombixd on a board (the simulated one
+# unless given) on a free loopback port, runs `ombix report` against it and
+# stops the server.
+# Usage: scripts/demo-http.sh BUILD_DIR [sim|linux]   (a native build with ombixd and ombix)
 set -euo pipefail
-build=${1:?usage: $0 BUILD_DIR}
+build=${1:?usage: $0 BUILD_DIR [sim|linux]}
+board=${2:-sim}
 ombixd=$build/httpd/ombixd
 ombix=$build/cli/ombix
 for program in "$ombixd" "$ombix"; do
@@ -21,7 +23,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$ombixd" --listen 127.0.0.1:0 > "$out" &
+"$ombixd" --listen 127.0.0.1:0 --board "$board" > "$out" &
 server=$!
 # The server prints "ombixd: listening on http://127.0.0.1:PORT (...)" once it serves.
 for _ in $(seq 100); do
@@ -32,7 +34,8 @@ for _ in $(seq 100); do
 done
 [ -n "$url" ] || { echo "demo-http: ombixd did not report its address" >&2; exit 1; }
 
-echo "ombixd serves the simulated board at $url"
+[ "$board" = sim ] && what="the simulated board" || what="the $board board (this machine)"
+echo "ombixd serves $what at $url"
 echo
 status=0
 "$ombix" --url "$url" report || status=$?

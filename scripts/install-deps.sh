@@ -21,6 +21,9 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
   libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
+  # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
+  libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
+  libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
 )

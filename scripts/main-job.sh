@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds, and shows the system at
 # work: a board report through the client stubs and the executor, a boot
-# floppy made by vxbootdisk and booted in an emulator, and a board report
-# fetched over HTTP.
+# floppy made by vxbootdisk and booted in an emulator, a board report
+# fetched over HTTP, and the report of this machine through the Linux board.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +22,6 @@ for step in scripts/demo-boot.sh scripts/demo-http.sh; do
     bash "$step" "$PWD/build-main"
   fi
 done
+echo
+echo "=== This machine through ombixd --board linux"
+bash scripts/demo-http.sh "$PWD/build-main" linux

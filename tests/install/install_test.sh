@@ -21,6 +21,8 @@ build_c() {  # output source packages...
 }
 build_c client "$source/tests/install/client_program.c" ombixRemoteCall
 build_c server "$source/tests/install/server_program.c" ombixLocalWrap ombixSimBoard
+# The Linux board as the local API of the same server: built, not run (it reads this machine).
+build_c linux_server "$source/tests/install/server_program.c" ombixLocalWrap ombixLinuxBoard
 # OMBIX_TEST_EMULATOR: the emulator 32-bit programs need here, if any.
 ${OMBIX_TEST_EMULATOR:-} "$prefix/client"
 ${OMBIX_TEST_EMULATOR:-} "$prefix/server"

@@ -1,0 +1,201 @@
+// Reading the board file with jansson, strictly: an unknown member or a value
+// of the wrong type is refused, so that a typing error never passes silently.
+#include "board_file.h"
+
+#include <jansson.h>
+
+#include <cstring>
+
+namespace ombix::linux_board {
+namespace {
+
+class Reader {
+public:
+    explicit Reader(std::string &error) : error_(error) {}
+
+    bool fail(const std::string &where, const std::string &what) {
+        if (error_.empty()) error_ = where + ": " + what;
+        return false;
+    }
+
+    bool text(json_t *value, const std::string &where, std::string &out) {
+        if (!json_is_string(value)) return fail(where, "expected a string");
+        out = json_string_value(value);
+        return true;
+    }
+
+    bool texts(json_t *value, const std::string &where, std::vector<std::string> &out) {
+        if (!json_is_array(value)) return fail(where, "expected an array of strings");
+        std::size_t i;
+        json_t *item;
+        json_array_foreach(value, i, item) {
+            std::string one;
+            if (!text(item, where + "[" + std::to_string(i) + "]", one)) return false;
+            out.push_back(one);
+        }
+        return true;
+    }
+
+    bool names(json_t *value, const std::string &where, std::map<std::string, std::string> &out) {
+        if (!json_is_object(value)) return fail(where, "expected an object of names");
+        const char *key;
+        json_t *item;
+        json_object_foreach(value, key, item) {
+            std::string one;
+            if (!text(item, where + "." + key, one)) return false;
+            if (one.empty() || one.size() > 127) return fail(where + "." + key, "a name of 1 to 127 characters");
+            out[key] = one;
+        }
+        return true;
+    }
+
+    bool integer(json_t *value, const std::string &where, std::int64_t &out) {
+        if (!json_is_integer(value)) return fail(where, "expected an integer");
+        out = json_integer_value(value);
+        return true;
+    }
+
+    // An object whose members are all in `allowed`.
+    bool members(json_t *value, const std::string &where, std::initializer_list<const char *> allowed) {
+        if (!json_is_object(value)) return fail(where, "expected an object");
+        const char *key;
+        json_t *item;
+        json_object_foreach(value, key, item) {
+            bool known = false;
+            for (const char *a : allowed) known = known || std::strcmp(a, key) == 0;
+            if (!known) return fail(where, std::string("unknown member \"") + key + "\"");
+        }
+        return true;
+    }
+
+private:
+    std::string &error_;
+};
+
+bool read_temperatures(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "temperatures", {"cpu", "chipset", "system"})) return false;
+    if (json_t *cpu = json_object_get(value, "cpu")) {
+        board.cpu_temps.emplace();
+        if (!r.texts(cpu, "temperatures.cpu", *board.cpu_temps)) return false;
+    }
+    std::string one;
+    if (json_t *chipset = json_object_get(value, "chipset")) {
+        if (!r.text(chipset, "temperatures.chipset", one)) return false;
+        board.chipset_temp = one;
+    }
+    if (json_t *system = json_object_get(value, "system")) {
+        if (!r.text(system, "temperatures.system", one)) return false;
+        board.system_temp = one;
+    }
+    return true;
+}
+
+bool read_fans(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "fans", {"cpu", "system", "modes"})) return false;
+    std::string one;
+    if (json_t *cpu = json_object_get(value, "cpu")) {
+        if (!r.text(cpu, "fans.cpu", one)) return false;
+        board.cpu_fan = one;
+    }
+    if (json_t *system = json_object_get(value, "system")) {
+        if (!r.text(system, "fans.system", one)) return false;
+        board.system_fan = one;
+    }
+    if (json_t *modes = json_object_get(value, "modes")) {
+        if (!json_is_object(modes)) return r.fail("fans.modes", "expected an object");
+        const char *fan;
+        json_t *values;
+        json_object_foreach(modes, fan, values) {
+            std::string where = std::string("fans.modes.") + fan;
+            if (!r.members(values, where, {"manual", "rpm", "thermalCruise"})) return false;
+            FanModeValues &m = board.fan_modes[fan];
+            std::int64_t number = 0;
+            if (json_t *v = json_object_get(values, "manual")) {
+                if (!r.integer(v, where + ".manual", number)) return false;
+                m.manual = number;
+            }
+            if (json_t *v = json_object_get(values, "rpm")) {
+                if (!r.integer(v, where + ".rpm", number)) return false;
+                m.rpm = number;
+            }
+            if (json_t *v = json_object_get(values, "thermalCruise")) {
+                if (!r.integer(v, where + ".thermalCruise", number)) return false;
+                m.thermal_cruise = number;
+            }
+        }
+    }
+    return true;
+}
+
+bool read_gpio(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "gpio", {"chips", "lines"})) return false;
+    if (json_t *chips = json_object_get(value, "chips")) {
+        board.gpio_chips.emplace();
+        if (!r.texts(chips, "gpio.chips", *board.gpio_chips)) return false;
+    }
+    if (json_t *lines = json_object_get(value, "lines")) {
+        if (!json_is_array(lines)) return r.fail("gpio.lines", "expected an array");
+        board.gpio_lines.emplace();
+        std::size_t i;
+        json_t *item;
+        json_array_foreach(lines, i, item) {
+            std::string where = "gpio.lines[" + std::to_string(i) + "]";
+            if (!r.members(item, where, {"chip", "line", "inputOnly"})) return false;
+            GpioLineChoice choice;
+            std::int64_t line = -1;
+            json_t *chip = json_object_get(item, "chip");
+            json_t *offset = json_object_get(item, "line");
+            if (chip == nullptr || offset == nullptr) return r.fail(where, "needs \"chip\" and \"line\"");
+            if (!r.text(chip, where + ".chip", choice.chip) || !r.integer(offset, where + ".line", line)) return false;
+            if (line < 0 || line > 0xFFFF) return r.fail(where + ".line", "a line offset from 0 to 65535");
+            choice.line = static_cast<std::uint32_t>(line);
+            if (json_t *input_only = json_object_get(item, "inputOnly")) {
+                if (!json_is_boolean(input_only)) return r.fail(where + ".inputOnly", "expected true or false");
+                choice.input_only = json_is_true(input_only);
+            }
+            board.gpio_lines->push_back(choice);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_board_file(const std::string &path, BoardFile &board, std::string &error) {
+    error.clear();
+    Reader r(error);
+    json_error_t parse_error;
+    json_t *root = json_load_file(path.c_str(), JSON_REJECT_DUPLICATES, &parse_error);
+    if (root == nullptr) return r.fail(path, parse_error.text);
+    BoardFile result;
+    bool ok = r.members(root, "board file",
+                        {"temperatures", "sensorNames", "fans", "fanNames", "gpio", "watchdog", "systemStates"});
+    if (ok) {
+        if (json_t *v = json_object_get(root, "temperatures")) ok = ok && read_temperatures(r, v, result);
+        if (json_t *v = json_object_get(root, "sensorNames")) ok = ok && r.names(v, "sensorNames", result.sensor_names);
+        if (json_t *v = json_object_get(root, "fans")) ok = ok && read_fans(r, v, result);
+        if (json_t *v = json_object_get(root, "fanNames")) ok = ok && r.names(v, "fanNames", result.fan_names);
+        if (json_t *v = json_object_get(root, "gpio")) ok = ok && read_gpio(r, v, result);
+        if (json_t *v = json_object_get(root, "watchdog")) {
+            std::string one;
+            ok = ok && r.text(v, "watchdog", one);
+            result.watchdog = one;
+        }
+        if (json_t *v = json_object_get(root, "systemStates")) {
+            std::vector<std::string> states;
+            ok = ok && r.texts(v, "systemStates", states);
+            for (const std::string &s : states) {
+                if (s != "poweroff" && s != "reboot" && s != "suspend") {
+                    ok = r.fail("systemStates", "\"" + s + "\" is not poweroff, reboot or suspend");
+                    break;
+                }
+                result.system_states.insert(s);
+            }
+        }
+    }
+    json_decref(root);
+    if (ok) board = std::move(result);
+    return ok;
+}
+
+}  // namespace ombix::linux_board
