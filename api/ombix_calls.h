@@ -93,10 +93,14 @@ OMBIX_CALL(StorageWrite, (int32_t handle, int32_t storageNr, int32_t offset, con
 
 /* I2C buses. */
 OMBIX_CALL(GetI2cBusCount, (int32_t handle, uint8_t *i2cBusCount))
-OMBIX_CALL(I2cProbe, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed))
-OMBIX_CALL(I2cRead, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed, uint8_t *data, uint32_t *dataLength))
-OMBIX_CALL(I2cWrite, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, const uint8_t *data, uint32_t dataLength))
-OMBIX_CALL(I2cXfer, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, const uint8_t *writeData, uint32_t writeLength, uint8_t *readData, uint32_t *readLength))
+OMBIX_CALL(I2cProbe,
+           (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed))
+OMBIX_CALL(I2cRead, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress,
+                     uint8_t memoryAddressUsed, uint8_t *data, uint32_t *dataLength))
+OMBIX_CALL(I2cWrite, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, const uint8_t *data,
+                      uint32_t dataLength))
+OMBIX_CALL(I2cXfer, (int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, const uint8_t *writeData, uint32_t writeLength,
+                     uint8_t *readData, uint32_t *readLength))
 
 /* SMBus. */
 OMBIX_CALL(GetSmbusCount, (int32_t handle, uint8_t *smbusCount))
@@ -107,12 +111,15 @@ OMBIX_CALL(SmbusWriteByte, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddres
 OMBIX_CALL(SmbusReadByte, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t *byte))
 OMBIX_CALL(SmbusWriteWord, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint16_t word))
 OMBIX_CALL(SmbusReadWord, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint16_t *word))
-OMBIX_CALL(SmbusWriteBlock, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, const uint8_t *data, uint8_t dataLength))
-OMBIX_CALL(SmbusReadBlock, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t *data, uint8_t *dataLength))
+OMBIX_CALL(SmbusWriteBlock, (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command,
+                             const uint8_t *data, uint8_t dataLength))
+OMBIX_CALL(SmbusReadBlock,
+           (int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t *data, uint8_t *dataLength))
 
 /* SPI buses. */
 OMBIX_CALL(GetSpiBusCount, (int32_t handle, uint8_t *spiBusCount))
-OMBIX_CALL(SpiXfer, (int32_t handle, uint8_t spiNr, uint16_t deviceId, uint32_t command, uint8_t commandSize, uint32_t numTransfers, const uint8_t *writeData, uint8_t *readData))
+OMBIX_CALL(SpiXfer, (int32_t handle, uint8_t spiNr, uint16_t deviceId, uint32_t command, uint8_t commandSize,
+                     uint32_t numTransfers, const uint8_t *writeData, uint8_t *readData))
 
 /* GPIO lines. */
 OMBIX_CALL(GpioGetCount, (int32_t handle, uint32_t *gpioCount))

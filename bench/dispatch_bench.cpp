@@ -13,7 +13,9 @@
 
 namespace {
 
-json_t *fan_speed_params() { return json_loads(R"([{"i": "fanNr", "v": 0}])", 0, nullptr); }
+json_t *fan_speed_params() {
+    return json_loads(R"([{"i": "fanNr", "v": 0}])", 0, nullptr);
+}
 
 void silence_board() {
     ombix::sim::reset();

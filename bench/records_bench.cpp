@@ -50,9 +50,11 @@ void BM_Floor_PciList512_JsonWork(benchmark::State &state) {
         json_t *list = json_array();
         for (int i = 0; i < kCount; ++i) {
             json_t *record = json_array();
-            for (const char *key : kInts) json_array_append_new(record, json_pack("{s:s, s:o}", "i", key, "v", json_integer(i)));
+            for (const char *key : kInts)
+                json_array_append_new(record, json_pack("{s:s, s:o}", "i", key, "v", json_integer(i)));
             for (const char *key : kTexts) {
-                json_array_append_new(record, json_pack("{s:s, s:o}", "i", key, "v", json_string("Gigabit Ethernet controller")));
+                json_array_append_new(
+                    record, json_pack("{s:s, s:o}", "i", key, "v", json_string("Gigabit Ethernet controller")));
             }
             json_array_append_new(list, record);
         }

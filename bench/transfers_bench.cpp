@@ -60,7 +60,9 @@ json_t *through_text(json_t *message) {
     return loaded;
 }
 
-json_t *named(const char *name, json_t *value) { return json_pack("{s:s, s:o}", "i", name, "v", value); }
+json_t *named(const char *name, json_t *value) {
+    return json_pack("{s:s, s:o}", "i", name, "v", value);
+}
 
 // The floor of one call: encode the bytes, carry the request and the answer
 // as text, decode the bytes where they arrive.
@@ -90,10 +92,14 @@ void floor_of(benchmark::State &state, bool bytes_in_request) {
     state.SetBytesProcessed(state.iterations() * kBytes);
 }
 
-void BM_Floor_StorageWrite_262144(benchmark::State &state) { floor_of(state, true); }
+void BM_Floor_StorageWrite_262144(benchmark::State &state) {
+    floor_of(state, true);
+}
 BENCHMARK(BM_Floor_StorageWrite_262144)->Unit(benchmark::kMicrosecond);
 
-void BM_Floor_StorageRead_262144(benchmark::State &state) { floor_of(state, false); }
+void BM_Floor_StorageRead_262144(benchmark::State &state) {
+    floor_of(state, false);
+}
 BENCHMARK(BM_Floor_StorageRead_262144)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -45,13 +45,15 @@ std::int32_t pick_code(std::uint8_t selector) {
 
 // Integers a caller might pass, each extended by the stub by its type.
 std::int64_t pick_integer(Input &in) {
-    static constexpr std::int64_t kValues[] = {0, 1, 2, 3, 5, 8, 100, 127, 128, 255, 256, 511, 512, 513, -1, -512,
+    static constexpr std::int64_t kValues[] = {0,     1,     2,      3,      5,         8,        100, 127,
+                                               128,   255,   256,    511,    512,       513,      -1,  -512,
                                                65535, 65536, 262144, 262145, INT32_MAX, INT32_MIN};
     return kValues[in.next() % (sizeof kValues / sizeof kValues[0])];
 }
 
 std::uint32_t pick_count(Input &in) {
-    static constexpr std::uint32_t kCounts[] = {0, 1, 2, 3, 4, 5, 7, 8, 100, 255, 256, 262144, 262145, 0x80000000u, 0xFFFFFFFFu};
+    static constexpr std::uint32_t kCounts[] = {0,   1,   2,   3,      4,      5,           7,          8,
+                                                100, 255, 256, 262144, 262145, 0x80000000u, 0xFFFFFFFFu};
     return kCounts[in.next() % (sizeof kCounts / sizeof kCounts[0])];
 }
 
@@ -84,7 +86,8 @@ bool call_transfer_stub(const char *name, Input &in) {
     } else if (is("I2cXfer")) {
         std::uint32_t write_count = pick_count(in), capacity = pick_count(in);
         Buffer write(write_count), read(capacity);
-        OmbixR_I2cXfer(7, in.next(), in.next(), write.maybe_null(in), write_count, read_buffer(in, read, capacity), &capacity);
+        OmbixR_I2cXfer(7, in.next(), in.next(), write.maybe_null(in), write_count, read_buffer(in, read, capacity),
+                       &capacity);
     } else if (is("StorageWrite")) {
         std::uint32_t count = pick_count(in);
         Buffer buffer(count);
@@ -95,12 +98,14 @@ bool call_transfer_stub(const char *name, Input &in) {
         Buffer buffer(count);
         // A negative count (2^31 and up) sizes nothing: any buffer will do.
         std::uint8_t *data = count >= 0x80000000u ? buffer.bytes.data() : read_buffer(in, buffer, count);
-        OmbixR_StorageRead(7, in.next(), static_cast<std::int32_t>(pick_integer(in)), data, static_cast<std::int32_t>(count));
+        OmbixR_StorageRead(7, in.next(), static_cast<std::int32_t>(pick_integer(in)), data,
+                           static_cast<std::int32_t>(count));
     } else if (is("SpiXfer")) {
         std::uint32_t count = pick_count(in);
         Buffer write(count), read(count);
-        OmbixR_SpiXfer(7, in.next(), static_cast<std::uint16_t>(pick_integer(in)), static_cast<std::uint32_t>(pick_integer(in)),
-                       in.next(), count, write.maybe_null(in), read_buffer(in, read, count));
+        OmbixR_SpiXfer(7, in.next(), static_cast<std::uint16_t>(pick_integer(in)),
+                       static_cast<std::uint32_t>(pick_integer(in)), in.next(), count, write.maybe_null(in),
+                       read_buffer(in, read, count));
     } else if (is("SmbusWriteBlock")) {
         std::uint8_t count = in.next();
         Buffer buffer(count);

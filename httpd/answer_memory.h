@@ -34,9 +34,9 @@ struct RequestId {
 bool parse_request_id(std::string_view text, RequestId &id);
 
 struct AnswerMemoryLimits {
-    std::size_t clients = 1024;             // client ids remembered, oldest dropped first
-    std::size_t bytes = 8u * 1024 * 1024;   // answer bodies kept, all clients together
-    std::size_t answer_bytes = 1024 * 1024; // a longer answer is not kept
+    std::size_t clients = 1024;              // client ids remembered, oldest dropped first
+    std::size_t bytes = 8u * 1024 * 1024;    // answer bodies kept, all clients together
+    std::size_t answer_bytes = 1024 * 1024;  // a longer answer is not kept
 };
 
 class AnswerMemory {

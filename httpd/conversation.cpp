@@ -82,7 +82,7 @@ using RequestParser = http::request_parser<LimitedBody>;
 
 struct Conversation::Parser {
     std::optional<RequestParser> parser;
-    Answer early;           // the answer decided from the head, if any
+    Answer early;  // the answer decided from the head, if any
     bool answered_early = false;
     std::string call;
 };
@@ -123,8 +123,8 @@ void Conversation::on_head() {
     auto field = request.find(http::field::authorization);
     if (field != request.end()) authorization.assign(field->value().data(), field->value().size());
     const std::uint64_t declared = parser.content_length().value_or(0);
-    Route route = route_request(request.method_string(), path,
-                                field != request.end() ? authorization.c_str() : nullptr, declared, token_);
+    Route route = route_request(request.method_string(), path, field != request.end() ? authorization.c_str() : nullptr,
+                                declared, token_);
     const bool body_follows = declared > 0 || parser.chunked();
     const bool expects_continue = version == 11 && body_follows && request.find(http::field::expect) != request.end() &&
                                   beast::iequals(request[http::field::expect], "100-continue");

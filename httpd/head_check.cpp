@@ -21,7 +21,9 @@ bool plain_length(std::string_view value) {
     return true;
 }
 
-HeadVerdict bad(const char *error) { return {400, error}; }
+HeadVerdict bad(const char *error) {
+    return {400, error};
+}
 
 }  // namespace
 

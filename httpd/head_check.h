@@ -10,8 +10,8 @@
 namespace ombixd {
 
 struct HeadVerdict {
-    unsigned status = 0;           // 0: the head is acceptable
-    const char *error = nullptr;   // the "error" text of the refusal
+    unsigned status = 0;          // 0: the head is acceptable
+    const char *error = nullptr;  // the "error" text of the refusal
 };
 
 // `head` is the raw head as received, request line to the empty line, already

@@ -5,6 +5,8 @@
 
 namespace ombixd {
 
-void prepare_local_api() { ombix::sim::set_call_log(false); }
+void prepare_local_api() {
+    ombix::sim::set_call_log(false);
+}
 
 }  // namespace ombixd

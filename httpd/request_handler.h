@@ -26,8 +26,8 @@ inline constexpr char kOutOfMemory[] = "out of memory";
 
 struct Answer {
     unsigned status = 200;
-    std::string body;                // JSON text
-    const char *header = nullptr;    // one more header line, without its line end
+    std::string body;              // JSON text
+    const char *header = nullptr;  // one more header line, without its line end
 };
 
 // An answer {"error": text}. Never fails: without memory for the text it
@@ -38,7 +38,7 @@ Answer error_answer(unsigned status, std::string_view error, const char *header 
 struct Route {
     bool answered = false;  // `answer` is final; any body is read and dropped
     Answer answer;
-    std::string call;       // otherwise: the call to run once the body is in
+    std::string call;  // otherwise: the call to run once the body is in
 };
 
 // `authorization` is null when the header is absent; `declared_length` is

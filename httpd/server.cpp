@@ -2,10 +2,10 @@
 
 #include <sys/socket.h>
 
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
@@ -125,11 +125,10 @@ public:
     void start() {
         if (!tls_stream_) return read();
         set_deadline(Clock::now() + std::chrono::seconds(server_.settings.request_timeout_s));
-        tls_stream_->async_handshake(ssl::stream_base::server,
-                                     [self = shared_from_this()](beast::error_code error) {
-                                         if (error) return self->close();
-                                         self->read();
-                                     });
+        tls_stream_->async_handshake(ssl::stream_base::server, [self = shared_from_this()](beast::error_code error) {
+            if (error) return self->close();
+            self->read();
+        });
     }
 
     // From any thread.
@@ -212,8 +211,7 @@ private:
                 if (buffer_.size() >= kMaxBuffered) return close();  // cannot happen: the head limit comes first
                 return read();
             case Conversation::State::Writing:
-            case Conversation::State::Closing:
-                return write();
+            case Conversation::State::Closing: return write();
         }
     }
 
@@ -246,12 +244,12 @@ private:
     }
 
     void drain() {
-        tcp_layer().async_read_some(net::buffer(scratch_), [self = shared_from_this()](beast::error_code error,
-                                                                                      std::size_t size) {
-            self->lingered_ += size;
-            if (error || self->lingered_ > kMaxLingerBytes) return self->close();
-            self->drain();
-        });
+        tcp_layer().async_read_some(net::buffer(scratch_),
+                                    [self = shared_from_this()](beast::error_code error, std::size_t size) {
+                                        self->lingered_ += size;
+                                        if (error || self->lingered_ > kMaxLingerBytes) return self->close();
+                                        self->drain();
+                                    });
     }
 
     void close() {
@@ -329,9 +327,8 @@ void on_accept(Server &server, beast::error_code error, tcp::socket socket) {
 
 void accept(Server &server) {
     net::io_context &loop = *server.loops[server.next_loop++ % server.loops.size()];
-    server.acceptor.async_accept(loop, [&server](beast::error_code error, tcp::socket socket) {
-        on_accept(server, error, std::move(socket));
-    });
+    server.acceptor.async_accept(
+        loop, [&server](beast::error_code error, tcp::socket socket) { on_accept(server, error, std::move(socket)); });
 }
 
 tcp::endpoint endpoint_of(const ListenAddress &address) {
@@ -423,7 +420,8 @@ void stop_server(Server *server) {
     // The threads return once the last connection is gone; requests still
     // arriving get until the deadline.
     auto deadline = Clock::now() + kStopWait;
-    while (server->limits.open() > 0 && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (server->limits.open() > 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     for (auto &loop : server->loops) loop->stop();
     for (std::thread &thread : server->threads) thread.join();
     delete server;

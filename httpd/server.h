@@ -13,7 +13,7 @@ namespace ombixd {
 
 struct ServerSettings {
     ListenAddress address;
-    std::string token;  // empty: no authentication
+    std::string token;         // empty: no authentication
     std::string tls_cert_pem;  // both empty: plain HTTP
     std::string tls_key_pem;
     unsigned threads = 4;

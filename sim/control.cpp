@@ -48,7 +48,9 @@ std::mutex &board_mutex() {
     return mutex;
 }
 
-bool call_log_on() { return state().settings.log; }
+bool call_log_on() {
+    return state().settings.log;
+}
 
 void note_call(CallRecord record) {
     // Keep the log bounded: long runs (servers, load tests) make many calls.
@@ -116,6 +118,8 @@ CallRecord last_call(const std::string &name) {
     return CallRecord{};
 }
 
-Board &board() { return state().board; }
+Board &board() {
+    return state().board;
+}
 
 }  // namespace ombix::sim

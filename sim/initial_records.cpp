@@ -21,12 +21,13 @@ MEMORY_MODULE memory_module(std::int32_t size, const char *maker, const char *pa
     return m;
 }
 
-BATTERY_INFO battery(const char *name, const char *serial, std::int32_t capacity, std::int32_t full, std::int32_t cycles) {
+BATTERY_INFO battery(const char *name, const char *serial, std::int32_t capacity, std::int32_t full,
+                     std::int32_t cycles) {
     BATTERY_INFO b{};
     set_text(b.deviceName, name);
     set_text(b.type, "Li-ion");
     set_text(b.serialNumber, serial);
-    b.designedVoltage = 11100;  // mV
+    b.designedVoltage = 11100;      // mV
     b.designedCapacity = capacity;  // mWh
     b.fullyChargedCapacity = full;
     b.cycleCount = cycles;
@@ -126,8 +127,8 @@ RecordData initial_records() {
                    battery("Backup battery", "BT-00937", 24000, 23010, 57)};
     r.batteryStates = {{1, 540, 312, 26100, 11840, -1450, 2}, {1, 270, 0, 23010, 12410, 0, 1}};
 
-    r.performanceStates = {"P0: 3400 MHz, full performance", "P1: 2100 MHz, balanced",
-                           "P2: 1200 MHz, power saving", "P3: 800 MHz, minimum power"};
+    r.performanceStates = {"P0: 3400 MHz, full performance", "P1: 2100 MHz, balanced", "P2: 1200 MHz, power saving",
+                           "P3: 800 MHz, minimum power"};
 
     r.diskDrives = {disk("sda", "Industrial SSD 240", "SSD2404711", 228936),
                     disk("sdb", "Industrial CFast 32", "CF32B0199", 30528)};
@@ -135,12 +136,13 @@ RecordData initial_records() {
                         partition("sdb1", "vfat", 30500, 29870)};
     r.smartAttributes = {smart_attributes(12, 1), smart_attributes(9, 2)};
 
-    r.pciDevices = {pci(0, 0, 0, 0x1F4A, 0x0101, 0x060000, "Host bridge", "Chipmaker", "Bridge"),
-                    pci(0, 2, 0, 0x1F4A, 0x0201, 0x030000, "Integrated graphics", "Chipmaker", "Display controller"),
-                    pci(0, 20, 0, 0x1F4A, 0x0301, 0x0C0330, "USB 3.1 xHCI controller", "Chipmaker", "Serial bus controller"),
-                    pci(0, 23, 0, 0x1F4A, 0x0401, 0x010601, "SATA AHCI controller", "Chipmaker", "Mass storage controller"),
-                    pci(1, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller"),
-                    pci(2, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller")};
+    r.pciDevices = {
+        pci(0, 0, 0, 0x1F4A, 0x0101, 0x060000, "Host bridge", "Chipmaker", "Bridge"),
+        pci(0, 2, 0, 0x1F4A, 0x0201, 0x030000, "Integrated graphics", "Chipmaker", "Display controller"),
+        pci(0, 20, 0, 0x1F4A, 0x0301, 0x0C0330, "USB 3.1 xHCI controller", "Chipmaker", "Serial bus controller"),
+        pci(0, 23, 0, 0x1F4A, 0x0401, 0x010601, "SATA AHCI controller", "Chipmaker", "Mass storage controller"),
+        pci(1, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller"),
+        pci(2, 0, 0, 0x1F4A, 0x0501, 0x020000, "Gigabit Ethernet controller", "Chipmaker", "Network controller")};
     r.networkDevices = {network("192.168.10.20", "02:4F:4D:42:7A:10", 1000, "eth0"),
                         network("10.0.0.5", "02:4F:4D:42:7A:11", 100, "eth1")};
     return r;

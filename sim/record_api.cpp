@@ -11,7 +11,9 @@ using namespace ombix::sim;
 
 namespace {
 
-bool valid_index(std::int64_t index, std::size_t size) { return index >= 0 && static_cast<std::uint64_t>(index) < size; }
+bool valid_index(std::int64_t index, std::size_t size) {
+    return index >= 0 && static_cast<std::uint64_t>(index) < size;
+}
 
 template <typename R>
 std::int32_t fill_list(const SimCall &call, const std::vector<R> &source, R *records, std::int32_t count) {

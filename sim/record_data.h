@@ -18,7 +18,7 @@ struct RecordData {
     MEMORY_INFO memoryInfo{};
     std::vector<MEMORY_MODULE> memoryModules;
     std::vector<BATTERY_INFO> batteries;
-    std::vector<BATTERY_STATE> batteryStates;  // one per battery
+    std::vector<BATTERY_STATE> batteryStates;    // one per battery
     std::vector<std::string> performanceStates;  // description by state number
     std::vector<DISK_DRIVE> diskDrives;
     std::vector<DISK_PARTITION> diskPartitions;

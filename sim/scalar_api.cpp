@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::int32_t kRpmPerPwmStep = 20;
 
-bool valid_index(std::int64_t index, std::size_t size) { return index >= 0 && static_cast<std::uint64_t>(index) < size; }
+bool valid_index(std::int64_t index, std::size_t size) {
+    return index >= 0 && static_cast<std::uint64_t>(index) < size;
+}
 
 Fan *fan_at(std::int64_t fanNr) {
     auto &fans = board().fans;

@@ -28,7 +28,7 @@ struct Argument {
 };
 
 struct CallRecord {
-    std::string name;  // "OmbixGetFanSpeed"
+    std::string name;                 // "OmbixGetFanSpeed"
     std::vector<Argument> arguments;  // after the handle
     std::int32_t handle = 0;
 };

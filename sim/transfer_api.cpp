@@ -22,7 +22,9 @@ Argument logged_bytes(const std::uint8_t *data, std::int64_t length) {
 
 // Read buffers are noted as pointers, not as integer outputs: the output
 // pattern of fill_outputs must not land in a buffer of any size.
-const std::uint8_t *buffer(const std::uint8_t *data) { return data; }
+const std::uint8_t *buffer(const std::uint8_t *data) {
+    return data;
+}
 
 Eeprom *eeprom_at(std::vector<Eeprom> &devices, std::uint8_t busNr, std::uint8_t address) {
     for (Eeprom &device : devices) {
@@ -49,12 +51,14 @@ void read_from(Eeprom &device, std::uint8_t *data, std::uint64_t length) {
 // The storage area storageNr, or null.
 std::vector<std::uint8_t> *storage_at(std::int32_t storageNr) {
     auto &areas = board().storage;
-    return storageNr >= 0 && static_cast<std::size_t>(storageNr) < areas.size() ? &areas[static_cast<std::size_t>(storageNr)]
-                                                                                : nullptr;
+    return storageNr >= 0 && static_cast<std::size_t>(storageNr) < areas.size()
+               ? &areas[static_cast<std::size_t>(storageNr)]
+               : nullptr;
 }
 
 bool within(const std::vector<std::uint8_t> &area, std::int32_t offset, std::int32_t length) {
-    return offset >= 0 && length >= 0 && static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(length) <= area.size();
+    return offset >= 0 && length >= 0 &&
+           static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(length) <= area.size();
 }
 
 }  // namespace
@@ -80,7 +84,8 @@ int32_t OmbixStorageWrite(int32_t handle, int32_t storageNr, int32_t offset, con
     return call.finish(OMBIX_RC_OK);
 }
 
-int32_t OmbixI2cProbe(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed) {
+int32_t OmbixI2cProbe(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress,
+                      uint8_t memoryAddressUsed) {
     SimCall call("OmbixI2cProbe", handle, i2cNr, i2cAddress, memoryAddress, memoryAddressUsed);
     Eeprom *device = eeprom_at(board().devices.i2c, i2cNr, i2cAddress);
     if (device == nullptr) return call.finish(kNoDevice);
@@ -88,9 +93,10 @@ int32_t OmbixI2cProbe(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t
     return call.finish(OMBIX_RC_OK);
 }
 
-int32_t OmbixI2cRead(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress, uint8_t memoryAddressUsed,
-                     uint8_t *data, uint32_t *dataLength) {
-    SimCall call("OmbixI2cRead", handle, i2cNr, i2cAddress, memoryAddress, memoryAddressUsed, buffer(data), *dataLength);
+int32_t OmbixI2cRead(int32_t handle, uint8_t i2cNr, uint8_t i2cAddress, uint8_t memoryAddress,
+                     uint8_t memoryAddressUsed, uint8_t *data, uint32_t *dataLength) {
+    SimCall call("OmbixI2cRead", handle, i2cNr, i2cAddress, memoryAddress, memoryAddressUsed, buffer(data),
+                 *dataLength);
     Eeprom *device = eeprom_at(board().devices.i2c, i2cNr, i2cAddress);
     if (device == nullptr) return call.finish(kNoDevice);
     if (data == nullptr && *dataLength > 0) return call.finish(kInvalidValue);
@@ -184,12 +190,13 @@ int32_t OmbixSmbusReadWord(int32_t handle, uint8_t smbusNr, uint8_t smbusAddress
     SimCall call("OmbixSmbusReadWord", handle, smbusNr, smbusAddress, command, word);
     Eeprom *device = eeprom_at(board().devices.smbus, smbusNr, smbusAddress);
     if (device == nullptr) return call.finish(kNoDevice);
-    *word = static_cast<std::uint16_t>(device->memory[command] | device->memory[static_cast<std::uint8_t>(command + 1)] << 8);
+    *word = static_cast<std::uint16_t>(device->memory[command] | device->memory[static_cast<std::uint8_t>(command + 1)]
+                                                                     << 8);
     return call.finish(OMBIX_RC_OK);
 }
 
-int32_t OmbixSmbusWriteBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, const uint8_t *data,
-                             uint8_t dataLength) {
+int32_t OmbixSmbusWriteBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command,
+                             const uint8_t *data, uint8_t dataLength) {
     SimCall call("OmbixSmbusWriteBlock", handle, smbusNr, smbusAddress, command, data, dataLength);
     call.add(logged_bytes(data, dataLength));
     Eeprom *device = eeprom_at(board().devices.smbus, smbusNr, smbusAddress);
@@ -217,7 +224,8 @@ int32_t OmbixSmbusReadBlock(int32_t handle, uint8_t smbusNr, uint8_t smbusAddres
 
 int32_t OmbixSpiXfer(int32_t handle, uint8_t spiNr, uint16_t deviceId, uint32_t command, uint8_t commandSize,
                      uint32_t numTransfers, const uint8_t *writeData, uint8_t *readData) {
-    SimCall call("OmbixSpiXfer", handle, spiNr, deviceId, command, commandSize, numTransfers, writeData, buffer(readData));
+    SimCall call("OmbixSpiXfer", handle, spiNr, deviceId, command, commandSize, numTransfers, writeData,
+                 buffer(readData));
     call.add(logged_bytes(writeData, numTransfers));
     SpiMemory *device = spi_at(spiNr, deviceId);
     if (device == nullptr) return call.finish(kNoDevice);
@@ -232,7 +240,8 @@ int32_t OmbixSpiXfer(int32_t handle, uint8_t spiNr, uint16_t deviceId, uint32_t 
             if (readData != nullptr) readData[i] = 0xFF;  // the line idles high while writing
         }
     } else if (opcode == SpiMemory::kRead) {
-        for (std::uint32_t i = 0; readData != nullptr && i < numTransfers; ++i) readData[i] = memory[(start + i) % memory.size()];
+        for (std::uint32_t i = 0; readData != nullptr && i < numTransfers; ++i)
+            readData[i] = memory[(start + i) % memory.size()];
     } else {
         return call.finish(kInvalidValue);
     }

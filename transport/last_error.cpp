@@ -7,9 +7,15 @@ namespace {
 thread_local std::string last_error;
 }
 
-void set_last_error(std::string text) { last_error = std::move(text); }
-void clear_last_error() { last_error.clear(); }
+void set_last_error(std::string text) {
+    last_error = std::move(text);
+}
+void clear_last_error() {
+    last_error.clear();
+}
 
 }  // namespace ombix::transport
 
-extern "C" const char *OmbixTransportLastError(void) { return ombix::transport::last_error.c_str(); }
+extern "C" const char *OmbixTransportLastError(void) {
+    return ombix::transport::last_error.c_str();
+}

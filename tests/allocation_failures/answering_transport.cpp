@@ -18,8 +18,12 @@ std::vector<std::string> &requests() {
 
 }  // namespace
 
-const std::vector<std::string> &requests_received() { return requests(); }
-void clear_requests() { requests().clear(); }
+const std::vector<std::string> &requests_received() {
+    return requests();
+}
+void clear_requests() {
+    requests().clear();
+}
 
 }  // namespace ombix::test
 

@@ -95,8 +95,8 @@ TEST(ExecutorUnderRefusedAllocations, every_answer_is_whole_or_a_documented_fail
             const std::size_t in_use = blocks_in_use();
             bool refused = false;
             const std::string answer = serve(request, mode, n, &refused);
-            const std::string where = request.call + " " + request.params + ", " + mode_name(mode) + " " +
-                                      std::to_string(n) + ": " + answer;
+            const std::string where =
+                request.call + " " + request.params + ", " + mode_name(mode) + " " + std::to_string(n) + ": " + answer;
             if (blocks_in_use() != in_use) findings.add("leaked blocks: " + where);
             bool documented = answer == whole || answer == "NULL" || (answer == kNoMemory && !ran(request.call));
             if (!documented) findings.add("neither whole nor a documented failure: " + where);

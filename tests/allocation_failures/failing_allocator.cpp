@@ -63,11 +63,21 @@ const char *mode_name(Failing mode) {
     return "?";
 }
 
-std::size_t allocations_counted() { return state.counted; }
-bool an_allocation_failed() { return state.failed; }
-std::size_t blocks_in_use() { return state.in_use; }
+std::size_t allocations_counted() {
+    return state.counted;
+}
+bool an_allocation_failed() {
+    return state.failed;
+}
+std::size_t blocks_in_use() {
+    return state.in_use;
+}
 
-AllocationsPaused::AllocationsPaused() { ++state.paused; }
-AllocationsPaused::~AllocationsPaused() { --state.paused; }
+AllocationsPaused::AllocationsPaused() {
+    ++state.paused;
+}
+AllocationsPaused::~AllocationsPaused() {
+    --state.paused;
+}
 
 }  // namespace ombix::test

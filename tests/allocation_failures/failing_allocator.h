@@ -11,9 +11,9 @@
 namespace ombix::test {
 
 enum class Failing {
-    Nothing,   // every allocation succeeds
-    Only,      // the Nth allocation fails, the others succeed
-    FromOn,    // the Nth allocation and all later ones fail
+    Nothing,  // every allocation succeeds
+    Only,     // the Nth allocation fails, the others succeed
+    FromOn,   // the Nth allocation and all later ones fail
 };
 
 // Sets the mode and starts counting allocations from 1 again.

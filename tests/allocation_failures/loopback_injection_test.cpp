@@ -40,8 +40,8 @@ TEST(LoopbackUnderRefusedAllocations, the_caller_gets_the_whole_answer_or_a_docu
             StubRun run;
             bool refused = run_refusing(mode, n, [&] { run = run_stub(call); });
             const std::int32_t code = run.after.code;
-            const std::string where = call + ", " + mode_name(mode) + " " + std::to_string(n) + ": code " +
-                                      std::to_string(code);
+            const std::string where =
+                call + ", " + mode_name(mode) + " " + std::to_string(n) + ": code " + std::to_string(code);
             if (blocks_in_use() != in_use) findings.add("leaked blocks: " + where);
             if (times_run(call) > 1) findings.add("the local function ran twice: " + where);
             if (run.after == whole.after) return refused;

@@ -31,12 +31,13 @@ TEST(StubsUnderRefusedAllocations, a_stub_sends_its_whole_request_or_nothing_and
             const std::size_t in_use = blocks_in_use();
             StubRun run;
             bool refused = run_refusing(mode, n, [&] { run = run_stub(call); });
-            const std::string where = call + ", " + mode_name(mode) + " " + std::to_string(n) + ": code " +
-                                      std::to_string(run.after.code);
+            const std::string where =
+                call + ", " + mode_name(mode) + " " + std::to_string(n) + ": code " + std::to_string(run.after.code);
             if (blocks_in_use() != in_use) findings.add("leaked blocks: " + where);
             if (requests_received().empty()) {
                 if (run.after.code != OMBIX_RC_OVER_LIMIT) findings.add("nothing sent, but not 12: " + where);
-                if (run.after.outputs != run.before.outputs) findings.add("nothing sent, but outputs changed: " + where);
+                if (run.after.outputs != run.before.outputs)
+                    findings.add("nothing sent, but outputs changed: " + where);
             } else {
                 if (requests_received() != std::vector<std::string>{whole_request}) {
                     findings.add("sent " + requests_received().at(0) + " instead of " + whole_request + ": " + where);

@@ -72,7 +72,11 @@ const std::map<std::string, Arguments> kArguments = {
      {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"data", "01020304"}, {"dataLength", "4"}}},
     {"OmbixSmbusReadBlock", {{"smbusNr", "0"}, {"smbusAddress", "0x50"}, {"command", "3"}, {"dataLength", "32"}}},
     {"OmbixSpiXfer",
-     {{"spiNr", "0"}, {"deviceId", "0"}, {"command", "0x03000010"}, {"commandSize", "4"}, {"numTransfers", "4"},
+     {{"spiNr", "0"},
+      {"deviceId", "0"},
+      {"command", "0x03000010"},
+      {"commandSize", "4"},
+      {"numTransfers", "4"},
       {"writeData", "c0ffee00"}}},
     {"OmbixGpioGetDirection", {{"gpioNr", "3"}}},
     {"OmbixGpioGetDirectionCaps", {{"gpioNr", "1"}}},
@@ -101,7 +105,8 @@ bool is_buffer_name(const std::string &name) {
 std::vector<std::string> parameter_names(const char *signature) {
     std::vector<std::string> names;
     std::string text = signature;
-    for (std::size_t end = text.find_first_of(",)"); end != std::string::npos; end = text.find_first_of(",)", end + 1)) {
+    for (std::size_t end = text.find_first_of(",)"); end != std::string::npos;
+         end = text.find_first_of(",)", end + 1)) {
         std::size_t start = text.find_last_of(" *(", end - 1) + 1;
         names.push_back(text.substr(start, end - start));
     }

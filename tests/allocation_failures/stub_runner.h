@@ -15,7 +15,9 @@ struct CallerView {
     std::vector<std::uint8_t> outputs;  // all output storage, in argument order
 };
 
-inline bool operator==(const CallerView &a, const CallerView &b) { return a.code == b.code && a.outputs == b.outputs; }
+inline bool operator==(const CallerView &a, const CallerView &b) {
+    return a.code == b.code && a.outputs == b.outputs;
+}
 
 struct StubRun {
     CallerView before;  // the outputs as the caller set them up (code 0)

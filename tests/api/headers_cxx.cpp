@@ -1,8 +1,8 @@
 // The public headers compile as C++ and declare the functions with C linkage.
-#include "ombix_api.h"
-#include "ombix_transport.h"
 #include "ombixLocalWrap.h"
 #include "ombixRemoteCall.h"
+#include "ombix_api.h"
+#include "ombix_transport.h"
 #include "ombix_transport_codes.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,9 @@
 
 extern "C" int ombix_headers_compile_as_c99(void);
 
-TEST(PublicHeaders, compile_as_c99_and_as_cxx) { EXPECT_EQ(ombix_headers_compile_as_c99(), OMBIX_RC_OK); }
+TEST(PublicHeaders, compile_as_c99_and_as_cxx) {
+    EXPECT_EQ(ombix_headers_compile_as_c99(), OMBIX_RC_OK);
+}
 
 TEST(PublicHeaders, a_stub_has_the_local_function_s_signature) {
     static_assert(std::is_same_v<decltype(OmbixGetFanSpeed), decltype(OmbixR_GetFanSpeed)>);

@@ -20,7 +20,9 @@ namespace {
 
 constexpr std::uint8_t kUntouched = 0xEE;
 
-std::vector<std::uint8_t> bytes_of(const std::string &text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytes_of(const std::string &text) {
+    return {text.begin(), text.end()};
+}
 
 std::string encoded(const std::vector<std::uint8_t> &bytes) {
     JsonPtr value(encodeBase64(bytes.data(), static_cast<std::int32_t>(bytes.size())));
@@ -82,8 +84,9 @@ std::vector<std::uint8_t> with_rest(std::vector<std::uint8_t> front, std::size_t
 }
 
 TEST(Base64, the_standard_test_vectors_encode_and_decode) {
-    const std::pair<const char *, const char *> vectors[] = {
-        {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+    const std::pair<const char *, const char *> vectors[] = {{"f", "Zg=="},         {"fo", "Zm8="},
+                                                             {"foo", "Zm9v"},       {"foob", "Zm9vYg=="},
+                                                             {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
     for (const auto &[plain, text] : vectors) {
         EXPECT_EQ(encoded(bytes_of(plain)), text);
         Decoded d = decode(text, 6);
@@ -137,7 +140,12 @@ TEST(Base64, decoding_follows_every_rule) {
         {"a minus fails", "QU-D", 3, false, {0x00}},
         {"an underscore fails", "QU_D", 3, false, {0x00}},
         {"a blank fails", "QU D", 3, false, {0x00}},
-        {"a byte from 0x80 up fails", "QU\x80" "D", 3, false, {0x00}},
+        {"a byte from 0x80 up fails",
+         "QU\x80"
+         "D",
+         3,
+         false,
+         {0x00}},
         {"a bad byte in a later group keeps the earlier groups", "QUJDRE\tG", 6, false, {0x41, 0x42, 0x43}},
         {"a capacity of 0 takes only an empty result", "QQ", 0, false, {}},
         {"a capacity of 0 accepts an empty text", "", 0, true, {}},
@@ -165,7 +173,8 @@ TEST(Base64, every_short_text_of_a_mixed_alphabet_decodes_as_the_reference_does)
                 std::memset(ours, kUntouched, sizeof ours);
                 std::memset(theirs, kUntouched, sizeof theirs);
                 bool ok = decodeBase64(text.c_str(), ours, capacity);
-                ASSERT_EQ(ok, reference_decode(text.c_str(), theirs, capacity)) << '"' << text << "\" into " << capacity;
+                ASSERT_EQ(ok, reference_decode(text.c_str(), theirs, capacity))
+                    << '"' << text << "\" into " << capacity;
                 ASSERT_EQ(0, std::memcmp(ours, theirs, sizeof ours)) << '"' << text << "\" into " << capacity;
             }
         }

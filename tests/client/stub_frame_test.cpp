@@ -63,7 +63,9 @@ struct Outcome {
     std::int32_t stored;
 };
 
-void PrintTo(const Outcome &o, std::ostream *os) { *os << o.what; }
+void PrintTo(const Outcome &o, std::ostream *os) {
+    *os << o.what;
+}
 
 class OneOutput : public StubFrame, public ::testing::WithParamInterface<Outcome> {};
 

@@ -29,8 +29,9 @@ TEST_F(Cli, a_call_prints_its_outputs_readably_or_as_json) {
 
     auto json = ombix("--json OmbixR_GetFanSpeed fanNr=1");
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(ombix::test::canonical(json.output),
-              ombix::test::canonical(R"({"call": "OmbixGetFanSpeed", "code": 0, "outputs": {"pwm": 96, "rpm": 1800}})"));
+    EXPECT_EQ(
+        ombix::test::canonical(json.output),
+        ombix::test::canonical(R"({"call": "OmbixGetFanSpeed", "code": 0, "outputs": {"pwm": 96, "rpm": 1800}})"));
 }
 
 TEST_F(Cli, arguments_take_negative_hex_and_unsigned_forms) {
@@ -76,7 +77,8 @@ TEST_F(Cli, calls_lists_all_88_with_their_arguments) {
     EXPECT_EQ(calls.status, 0);
     EXPECT_EQ(std::count(calls.output.begin(), calls.output.end(), '\n'), 88);
     EXPECT_NE(calls.output.find("GetFanSpeed fanNr=INT  -> pwm rpm\n"), std::string::npos);
-    EXPECT_NE(calls.output.find("I2cXfer i2cNr=INT i2cAddress=INT [writeData=HEX|@FILE] writeLength=INT readLength=INT  -> readData readLength\n"),
+    EXPECT_NE(calls.output.find("I2cXfer i2cNr=INT i2cAddress=INT [writeData=HEX|@FILE] writeLength=INT readLength=INT "
+                                " -> readData readLength\n"),
               std::string::npos);
 }
 

@@ -36,11 +36,13 @@ struct Exchange {
 
 TEST_F(CurlInterop, curl_gets_the_documented_json_for_each_kind_of_answer) {
     const Exchange cases[] = {
-        {"OmbixGetFanSpeed", R"([{"i": "fanNr", "v": 0}])", R"({"ret": 0, "outs": [{"i": "pwm", "v": 128}, {"i": "rpm", "v": 2400}]})", "200"},
+        {"OmbixGetFanSpeed", R"([{"i": "fanNr", "v": 0}])",
+         R"({"ret": 0, "outs": [{"i": "pwm", "v": 128}, {"i": "rpm", "v": 2400}]})", "200"},
         {"OmbixGetBootCounter", "", R"({"ret": 0, "outs": [{"i": "bootCount", "v": 1342}]})", "200"},
         {"OmbixGetFanSpeed", R"([{"i": "fan", "v": 2}])", R"({"ret": 65543, "outs": []})", "200"},
         {"OmbixGetFanSpeed", R"([{"i": "fanNr", "v": 9}])", R"({"ret": 2, "outs": []})", "200"},
-        {"OmbixGetFanSpeed", "[]", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})", "400"},
+        {"OmbixGetFanSpeed", "[]", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})",
+         "400"},
         {"OmbixWatchdogTrigger", "[1]", R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 0}})", "400"},
         {"OmbixNoSuchCall", "[]", R"({"error": "unknown call"})", "404"},
     };

@@ -21,7 +21,9 @@ const std::string kSmuggled =
     "POST /call/OmbixSetBacklightValue HTTP/1.1\r\nHost: x\r\nContent-Length: 49\r\n\r\n"
     R"([{"i":"displayNr","v":0},{"i":"backlight","v":77}])";
 
-std::string head(const std::string &lines) { return "POST /call/OmbixGetFanCount HTTP/1.1\r\n" + lines + "\r\n"; }
+std::string head(const std::string &lines) {
+    return "POST /call/OmbixGetFanCount HTTP/1.1\r\n" + lines + "\r\n";
+}
 
 struct BadFraming {
     const char *what;
@@ -52,10 +54,10 @@ protected:
 TEST_F(Framing, each_ambiguous_request_gets_one_refusal_and_the_connection_closes_before_anything_behind_it_runs) {
     const BadFraming cases[] = {
         // Two framings at once: the second request hides in the body of one of them.
-        {"Content-Length with chunked", head("Host: x\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\n") + "0\r\n\r\n",
-         400},
-        {"chunked with Content-Length", head("Host: x\r\nTransfer-Encoding: chunked\r\nContent-Length: 5\r\n") + "0\r\n\r\n",
-         400},
+        {"Content-Length with chunked",
+         head("Host: x\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\n") + "0\r\n\r\n", 400},
+        {"chunked with Content-Length",
+         head("Host: x\r\nTransfer-Encoding: chunked\r\nContent-Length: 5\r\n") + "0\r\n\r\n", 400},
         {"two different Content-Lengths", head("Host: x\r\nContent-Length: 0\r\nContent-Length: 2\r\n") + "[]", 400},
         {"the same Content-Length twice", head("Host: x\r\nContent-Length: 2\r\nContent-Length: 2\r\n") + "[]", 400},
         {"a Content-Length list", head("Host: x\r\nContent-Length: 2, 2\r\n") + "[]", 400},
@@ -103,8 +105,9 @@ TEST_F(Framing, each_ambiguous_request_gets_one_refusal_and_the_connection_close
 
 TEST_F(Framing, well_framed_requests_in_a_row_on_one_connection_are_each_answered) {
     const std::string get_count = "POST /call/OmbixGetFanCount HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n";
-    const std::string chunked = "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
-                                "5\r\n[{\"i\"\r\n10\r\n:\"fanNr\",\"v\":1}]\r\n0\r\n\r\n";
+    const std::string chunked =
+        "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
+        "5\r\n[{\"i\"\r\n10\r\n:\"fanNr\",\"v\":1}]\r\n0\r\n\r\n";
     const std::string query = "GET /calls?x=1 HTTP/1.1\r\nHost: x\r\n\r\n";
     const std::string http10 = "GET /calls HTTP/1.0\r\n\r\n";  // no Host needed, and closes after
     RawReply reply = ombix::test::exchange(server.port(), get_count + chunked + query + http10, 3000);
@@ -123,7 +126,8 @@ TEST(KeepAlive, http_1_0_keep_alive_clients_keep_their_connection_for_the_call_l
     int socket_fd = ombix::test::connect_loopback(server.port());
     ASSERT_GE(socket_fd, 0);
     const std::string list = "GET /calls HTTP/1.0\r\nConnection: keep-alive\r\n\r\n";
-    const std::string call = "POST /call/OmbixGetFanCount HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n";
+    const std::string call =
+        "POST /call/OmbixGetFanCount HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n";
     for (const std::string &request : {list, call, list}) {
         SCOPED_TRACE(request);
         ASSERT_TRUE(ombix::test::send_all(socket_fd, request));

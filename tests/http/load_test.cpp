@@ -59,7 +59,8 @@ TEST(Load, concurrent_clients_make_thousands_of_calls_with_every_answer_right) {
         clients.emplace_back([&, client] { wrong += run_client(handles[static_cast<std::size_t>(client)], client); });
     // Two more threads share one handle: their calls take turns on it.
     std::int32_t shared = handles[0];
-    for (int client = 0; client < 2; ++client) clients.emplace_back([&, client] { wrong += run_client(shared, client); });
+    for (int client = 0; client < 2; ++client)
+        clients.emplace_back([&, client] { wrong += run_client(shared, client); });
     for (std::thread &client : clients) client.join();
 
     EXPECT_EQ(wrong.load(), 0);

@@ -7,10 +7,10 @@
 namespace ombix::test {
 
 struct RawReply {
-    int status = 0;     // 0 when no status line came back
-    std::string body;   // everything after the header block
-    bool closed = false;  // the server closed the connection
-    std::string text;     // every byte received
+    int status = 0;        // 0 when no status line came back
+    std::string body;      // everything after the header block
+    bool closed = false;   // the server closed the connection
+    std::string text;      // every byte received
     int status_lines = 0;  // how many answers began (status lines)
 };
 

@@ -99,8 +99,9 @@ TEST_F(Repeat, a_lost_answer_on_a_fresh_connection_is_a_transport_failure_and_th
 TEST_F(Repeat, requests_without_an_id_run_every_time) {
     // Other HTTP clients send no Ombix-Request-Id: nothing is remembered for them.
     for (int k = 0; k < 2; ++k) {
-        std::string command = "curl --noproxy '*' -s -X POST --data '[{\"i\":\"timeout\",\"v\":30}]' http://127.0.0.1:" +
-                              std::to_string(ombixd::server_port(server)) + "/call/OmbixWatchdogEnable";
+        std::string command =
+            "curl --noproxy '*' -s -X POST --data '[{\"i\":\"timeout\",\"v\":30}]' http://127.0.0.1:" +
+            std::to_string(ombixd::server_port(server)) + "/call/OmbixWatchdogEnable";
         EXPECT_EQ(ombix::test::run_command(command).output, R"({"ret":0,"outs":[]})");
     }
     EXPECT_EQ(times_called("OmbixWatchdogEnable"), 2u);

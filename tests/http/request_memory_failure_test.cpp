@@ -76,7 +76,8 @@ TEST_F(MemoryFailure, a_call_answers_truly_or_503_whichever_allocation_fails) {
 TEST_F(MemoryFailure, the_http_answer_is_one_503_and_the_connection_stays_usable) {
     static const std::string no_token;
     const std::string request =
-        "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nContent-Length: 21\r\n\r\n" R"([{"i":"fanNr","v":0}])";
+        "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nContent-Length: 21\r\n\r\n"
+        R"([{"i":"fanNr","v":0}])";
     for (long allowed = 0; allowed < 4; ++allowed) {
         SCOPED_TRACE(allowed);
         ombixd::Conversation conversation(no_token, nullptr);

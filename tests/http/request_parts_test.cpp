@@ -179,7 +179,8 @@ TEST(Conversation, a_client_that_expects_100_continue_gets_it_before_it_sends_th
 
     // Refused from its head alone: answered at once and closed, body or not.
     ombixd::Conversation refused(no_token, nullptr);
-    const std::string unknown = "POST /call/OmbixNoSuch HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 2\r\n\r\n";
+    const std::string unknown =
+        "POST /call/OmbixNoSuch HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 2\r\n\r\n";
     refused.receive(unknown.data(), unknown.size());
     EXPECT_EQ(refused.state(), ombixd::Conversation::State::Closing);
     EXPECT_EQ(refused.output().rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);

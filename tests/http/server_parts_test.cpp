@@ -43,8 +43,14 @@ TEST(Token, only_the_exact_bearer_token_is_authorized) {
         const char *header;
         bool accepted;
     } cases[] = {
-        {"Bearer abc123", true}, {"Bearer abc12", false}, {"Bearer abc1234", false}, {"bearer abc123", false},
-        {"Bearer  abc123", false}, {"abc123", false}, {"", false}, {nullptr, false},
+        {"Bearer abc123", true},
+        {"Bearer abc12", false},
+        {"Bearer abc1234", false},
+        {"bearer abc123", false},
+        {"Bearer  abc123", false},
+        {"abc123", false},
+        {"", false},
+        {nullptr, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.header != nullptr ? c.header : "(none)");
@@ -58,8 +64,8 @@ TEST(ListenAddress, takes_numeric_ipv4_and_bracketed_ipv6_only) {
         bool ok;
         bool ipv6;
     } cases[] = {
-        {"127.0.0.1:8711", true, false}, {"[::1]:0", true, true},       {"0.0.0.0:80", true, false},
-        {"localhost:8711", false, false}, {"127.0.0.1", false, false},   {"127.0.0.1:70000", false, false},
+        {"127.0.0.1:8711", true, false},  {"[::1]:0", true, true},         {"0.0.0.0:80", true, false},
+        {"localhost:8711", false, false}, {"127.0.0.1", false, false},     {"127.0.0.1:70000", false, false},
         {"::1:8711", false, false},       {"127.0.0.1:80x", false, false},
     };
     for (const auto &c : cases) {

@@ -25,7 +25,9 @@ std::string ombixd_path() {
     const char *other = std::getenv("OMBIXD_UNDER_TEST");
     return other != nullptr && *other != '\0' ? other : OMBIXD_PATH;
 }
-std::string ombix_path() { return OMBIX_PATH; }
+std::string ombix_path() {
+    return OMBIX_PATH;
+}
 
 void bypass_proxies() {
     for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
@@ -74,7 +76,9 @@ void ServerProcess::kill_now() {
     if (pid_ > 0) kill(pid_, SIGKILL);
 }
 
-bool ServerProcess::running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+bool ServerProcess::running() const {
+    return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0;
+}
 
 int ServerProcess::stop() {
     if (pid_ <= 0) return -1;

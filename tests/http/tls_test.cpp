@@ -19,8 +19,10 @@ protected:
                                 "cn = 127.0.0.1\nip_address = 127.0.0.1\nexpiration_days = 2\n"
                                 "tls_www_server\nsigning_key\nencryption_key\n");
         auto made = ombix::test::run_command(
-            "cd " + directory + " && certtool --generate-privkey --key-type=ecdsa --outfile key.pem >/dev/null 2>&1 && "
-            "certtool --generate-self-signed --load-privkey key.pem --template cert.cfg --outfile cert.pem >/dev/null 2>&1");
+            "cd " + directory +
+            " && certtool --generate-privkey --key-type=ecdsa --outfile key.pem >/dev/null 2>&1 && "
+            "certtool --generate-self-signed --load-privkey key.pem --template cert.cfg --outfile cert.pem >/dev/null "
+            "2>&1");
         if (made.status != 0) GTEST_SKIP() << "certtool could not make a test certificate";
     }
     void TearDown() override { ombix::test::remove_directory(directory); }

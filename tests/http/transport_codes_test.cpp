@@ -122,8 +122,9 @@ TEST(TransportCodes, a_handle_that_names_no_open_connection_gives_bad_handle) {
     EXPECT_EQ(OmbixHttpClose(handle), 0);
     EXPECT_EQ(OmbixHttpClose(handle), OMBIX_TRANSPORT_RC_BAD_HANDLE);
     // The parameter list is the transport's even when the handle is bad.
-    EXPECT_EQ(OmbixExecuteRemoteCall(handle, "OmbixGetFanSpeed", &code, json_pack("[{s:s, s:i}]", "i", "fanNr", "v", 0)),
-              nullptr);
+    EXPECT_EQ(
+        OmbixExecuteRemoteCall(handle, "OmbixGetFanSpeed", &code, json_pack("[{s:s, s:i}]", "i", "fanNr", "v", 0)),
+        nullptr);
     EXPECT_EQ(code, OMBIX_TRANSPORT_RC_BAD_HANDLE);
     // A slot reused by a later open does not revive the old handle.
     std::int32_t reopened = open_handle("http://127.0.0.1:9");

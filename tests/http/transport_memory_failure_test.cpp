@@ -29,12 +29,18 @@ bool allocation_allowed() {
     if (allocations_left > 0) --allocations_left;
     return true;
 }
-void *failing_malloc(std::size_t size) { return allocation_allowed() ? std::malloc(size) : nullptr; }
-void *failing_realloc(void *block, std::size_t size) { return allocation_allowed() ? std::realloc(block, size) : nullptr; }
+void *failing_malloc(std::size_t size) {
+    return allocation_allowed() ? std::malloc(size) : nullptr;
+}
+void *failing_realloc(void *block, std::size_t size) {
+    return allocation_allowed() ? std::realloc(block, size) : nullptr;
+}
 void *failing_calloc(std::size_t count, std::size_t size) {
     return allocation_allowed() ? std::calloc(count, size) : nullptr;
 }
-char *failing_strdup(const char *text) { return allocation_allowed() ? strdup(text) : nullptr; }
+char *failing_strdup(const char *text) {
+    return allocation_allowed() ? strdup(text) : nullptr;
+}
 
 TEST(TransportMemoryFailure, a_call_gives_its_true_answer_or_a_failure_code_never_half_an_answer) {
     ASSERT_EQ(curl_global_init_mem(CURL_GLOBAL_DEFAULT, failing_malloc, std::free, failing_realloc, failing_strdup,

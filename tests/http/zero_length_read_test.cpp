@@ -41,7 +41,8 @@ TEST(ZeroLengthReadsOverHttp, succeed_and_leave_the_buffer_alone) {
     length = 4;
     ASSERT_EQ(OmbixR_I2cRead(handle, 0, 0x50, 0, 1, buffer.data(), &length), 0) << OmbixTransportLastError();
     EXPECT_EQ(length, 4u);
-    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 4), (std::vector<std::uint8_t>{'O', 'M', 'B', 'I'}));
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 4),
+              (std::vector<std::uint8_t>{'O', 'M', 'B', 'I'}));
     OmbixHttpClose(handle);
 }
 

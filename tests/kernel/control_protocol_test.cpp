@@ -38,19 +38,29 @@ std::string reply(unsigned long id, const std::string &out, const std::string &e
 
 const std::vector<StreamCase> &stream_cases() {
     static const std::vector<StreamCase> cases = {
-        {"ready names the release", "@@READY 6.1.0-57-amd64\n", {{Kind::ready, "6.1.0-57-amd64", 0, -1, "", ""}}, false},
-        {"failure carries its reason", "@@FAILED cannot mount the host's root\n",
-         {{Kind::failed, "cannot mount the host's root", 0, -1, "", ""}}, false},
+        {"ready names the release",
+         "@@READY 6.1.0-57-amd64\n",
+         {{Kind::ready, "6.1.0-57-amd64", 0, -1, "", ""}},
+         false},
+        {"failure carries its reason",
+         "@@FAILED cannot mount the host's root\n",
+         {{Kind::failed, "cannot mount the host's root", 0, -1, "", ""}},
+         false},
         {"output that looks like markers is taken by its length",
-         reply(3, "@@END 3 0\nline\n\0bin"s, "warn\n@@OUT", 2), {{Kind::reply, "", 3, 2, "@@END 3 0\nline\n\0bin"s, "warn\n@@OUT"}},
+         reply(3, "@@END 3 0\nline\n\0bin"s, "warn\n@@OUT", 2),
+         {{Kind::reply, "", 3, 2, "@@END 3 0\nline\n\0bin"s, "warn\n@@OUT"}},
          false},
         {"empty outputs and a killed script", reply(9, "", "", 137), {{Kind::reply, "", 9, 137, "", ""}}, false},
-        {"events in a row come in order", "@@READY r\n" + reply(1, "a", "", 0) + reply(2, "", "b", 1),
-         {{Kind::ready, "r", 0, -1, "", ""}, {Kind::reply, "", 1, 0, "a", ""}, {Kind::reply, "", 2, 1, "", "b"}}, false},
+        {"events in a row come in order",
+         "@@READY r\n" + reply(1, "a", "", 0) + reply(2, "", "b", 1),
+         {{Kind::ready, "r", 0, -1, "", ""}, {Kind::reply, "", 1, 0, "a", ""}, {Kind::reply, "", 2, 1, "", "b"}},
+         false},
         {"a line of no known shape breaks the stream", "login: \n", {}, true},
         {"an answer whose parts name different requests breaks it", "@@OUT 4 0\n@@ERR 5 0\n@@END 4 0\n", {}, true},
-        {"an unknown marker breaks it after the events before", reply(1, "x", "", 0) + "@@BAD PING\n",
-         {{Kind::reply, "", 1, 0, "x", ""}}, true},
+        {"an unknown marker breaks it after the events before",
+         reply(1, "x", "", 0) + "@@BAD PING\n",
+         {{Kind::reply, "", 1, 0, "x", ""}},
+         true},
     };
     return cases;
 }

@@ -42,8 +42,8 @@ protected:
         GuestOptions options;
         options.forwarded_ports = {kOmbixdPort};
         options.modules = {"ahci", "sd_mod"};
-        options.qemu_args = {"-drive", "file=" + disk + ",if=none,id=disk0,format=raw",
-                             "-device", "ide-hd,drive=disk0,bus=ide.0"};
+        options.qemu_args = {"-drive", "file=" + disk + ",if=none,id=disk0,format=raw", "-device",
+                             "ide-hd,drive=disk0,bus=ide.0"};
         guest_ = std::make_unique<Guest>(options);
     }
     static void TearDownTestSuite() {
@@ -90,8 +90,8 @@ TEST_F(HostProgramsInGuest, commands_return_output_errors_and_status_apart_in_bo
              {false, "cat /proc/[0-9]*/cmdline | tr '\\0' ' ' | grep -c 'sleep [3]0'", 60, 1, "0\n", ""},
              {false, "echo still serving", 60, 0, "still serving\n", ""}}) {
         SCOPED_TRACE(c.script);
-        GuestCommand result = c.host_root ? guest_->host_shell(c.script, c.timeout_seconds)
-                                          : guest_->shell(c.script, c.timeout_seconds);
+        GuestCommand result =
+            c.host_root ? guest_->host_shell(c.script, c.timeout_seconds) : guest_->shell(c.script, c.timeout_seconds);
         EXPECT_EQ(result.status, c.status) << result.describe();
         EXPECT_EQ(result.out, c.out);
         EXPECT_EQ(result.err, c.err);

@@ -31,9 +31,16 @@ protected:
             "-device", "i6300esb",
             "-smbios", "type=1,manufacturer=Ombix Test Maker,product=Rig Board,version=1.2,serial=SN-0042",
             "-smbios", "type=2,manufacturer=Ombix Boards,product=Carrier 7"};
-        options.modules = {"i2c-stub chip_addr=0x48", "i2c-dev", "lm75", "gpio-sim", "test_power",
-                           "ombix_test_i2c", "ombix_test_spi", "ombix_test_backlight max_brightness=937 brightness=100",
-                           "softdog soft_margin=37", "i6300esb heartbeat=42"};
+        options.modules = {"i2c-stub chip_addr=0x48",
+                           "i2c-dev",
+                           "lm75",
+                           "gpio-sim",
+                           "test_power",
+                           "ombix_test_i2c",
+                           "ombix_test_spi",
+                           "ombix_test_backlight max_brightness=937 brightness=100",
+                           "softdog soft_margin=37",
+                           "i6300esb heartbeat=42"};
         guest_ = std::make_unique<Guest>(options);
     }
     static void TearDownTestSuite() { guest_.reset(); }
@@ -73,8 +80,9 @@ TEST_F(KernelDrivers, an_lm75_on_i2c_stub_reads_the_temperature_written_into_its
 TEST_F(KernelDrivers, gpio_sim_lines_are_driven_from_the_sim_side_and_read_back_there) {
     run("mkdir $sim_config $sim_config/bank0 $sim_config/bank0/line3 && echo 8 > $sim_config/bank0/num_lines && "
         "echo button > $sim_config/bank0/line3/name && echo 1 > $sim_config/live");
-    const std::string chip = "chip=$(cat $sim_config/bank0/chip_name); "
-                             "sim=/sys/devices/platform/$(cat $sim_config/dev_name)/$chip; ";
+    const std::string chip =
+        "chip=$(cat $sim_config/bank0/chip_name); "
+        "sim=/sys/devices/platform/$(cat $sim_config/dev_name)/$chip; ";
     EXPECT_NE(run(chip + "gpioinfo $chip").find("\"button\""), std::string::npos);
     struct Pull {
         const char *pull;
@@ -133,7 +141,8 @@ TEST_F(KernelDrivers, the_test_backlight_has_the_maximum_given_at_load) {
 }
 
 TEST_F(KernelDrivers, watchdogs_report_the_timeout_they_were_loaded_with) {
-    std::string found = run("for w in /sys/class/watchdog/watchdog*; do echo \"$(cat $w/identity)=$(cat $w/timeout)\"; done");
+    std::string found =
+        run("for w in /sys/class/watchdog/watchdog*; do echo \"$(cat $w/identity)=$(cat $w/timeout)\"; done");
     EXPECT_NE(found.find("Software Watchdog=37\n"), std::string::npos) << found;
     EXPECT_NE(found.find("i6300ESB timer=42\n"), std::string::npos) << found;
 }

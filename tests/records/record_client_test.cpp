@@ -52,7 +52,8 @@ R filled(int seed = 0) {
             case FieldKind::Uint8: put(static_cast<std::uint8_t>(255 - n)); break;
             case FieldKind::Float32: put(2.5f + static_cast<float>(n)); break;
             case FieldKind::Bytes:
-                for (std::size_t b = 0; b < f.size; ++b) at[b] = static_cast<unsigned char>(37 * b + static_cast<unsigned>(n));
+                for (std::size_t b = 0; b < f.size; ++b)
+                    at[b] = static_cast<unsigned char>(37 * b + static_cast<unsigned>(n));
                 break;
         }
     }
@@ -117,11 +118,12 @@ TEST_F(RecordClient, every_record_type_decodes_what_the_encoder_wrote) {
     expect_record_round_trip<LIB_VERSION>("libVersion", [](LIB_VERSION *r) { return OmbixR_GetLibVersion(1, r); });
     expect_record_round_trip<MEMORY_MODULE>("memoryModule",
                                             [](MEMORY_MODULE *r) { return OmbixR_GetMemoryModuleInfo(1, 0, r); });
-    expect_record_round_trip<BATTERY_INFO>("batteryInfo", [](BATTERY_INFO *r) { return OmbixR_GetBatteryInfo(1, 0, r); });
+    expect_record_round_trip<BATTERY_INFO>("batteryInfo",
+                                           [](BATTERY_INFO *r) { return OmbixR_GetBatteryInfo(1, 0, r); });
     expect_record_round_trip<BATTERY_STATE>("batteryState",
                                             [](BATTERY_STATE *r) { return OmbixR_GetBatteryState(1, 0, r); });
-    expect_list_round_trip<SENSOR_VALUE>("tempSensors",
-                                         [](SENSOR_VALUE *a, std::int32_t n) { return OmbixR_GetTempSensorList(1, a, n); });
+    expect_list_round_trip<SENSOR_VALUE>(
+        "tempSensors", [](SENSOR_VALUE *a, std::int32_t n) { return OmbixR_GetTempSensorList(1, a, n); });
     expect_list_round_trip<SENSOR_VALUE>(
         "voltageSensors", [](SENSOR_VALUE *a, std::int32_t n) { return OmbixR_GetVoltageSensorList(1, a, n); });
     expect_list_round_trip<FAN_INFO>("fans", [](FAN_INFO *a, std::int32_t n) { return OmbixR_GetFanList(1, a, n); });
@@ -150,7 +152,8 @@ TEST_F(RecordClient, every_stub_sends_its_call_name_and_parameters) {
         {[] { return OmbixR_GetLibVersion(3, nullptr); }, "OmbixGetLibVersion", "NULL"},
         {[] { return OmbixR_GetMemoryModuleInfo(3, -1, nullptr); }, "OmbixGetMemoryModuleInfo",
          R"([{"i": "moduleNr", "v": -1}])"},
-        {[] { return OmbixR_GetBatteryState(3, 127, nullptr); }, "OmbixGetBatteryState", R"([{"i": "slotNr", "v": 127}])"},
+        {[] { return OmbixR_GetBatteryState(3, 127, nullptr); }, "OmbixGetBatteryState",
+         R"([{"i": "slotNr", "v": 127}])"},
         {[] { return OmbixR_GetPerformanceStateDescription(3, 0xFFFFFFFFu, nullptr); },
          "OmbixGetPerformanceStateDescription", R"([{"i": "state", "v": 4294967295}])"},
         {[] { return OmbixR_GetFanList(3, nullptr, 513); }, "OmbixGetFanList", R"([{"i": "fanCount", "v": 513}])"},
@@ -242,7 +245,8 @@ TEST_F(RecordClient, each_element_must_pass_all_four_checks_at_its_position) {
         void (*spoil)(json_t *record);
     };
     const Case cases[] = {
-        {"elements in another order", [](json_t *r) {
+        {"elements in another order",
+         [](json_t *r) {
              json_t *first = json_incref(json_array_get(r, 0));
              json_array_remove(r, 0);
              json_array_insert_new(r, 1, first);
@@ -250,7 +254,8 @@ TEST_F(RecordClient, each_element_must_pass_all_four_checks_at_its_position) {
         {"an element that is not an object", [](json_t *r) { json_array_set_new(r, 2, json_integer(1)); }},
         {"an element without v", [](json_t *r) { json_object_del(json_array_get(r, 2), "v"); }},
         {"an element without i", [](json_t *r) { json_object_del(json_array_get(r, 2), "i"); }},
-        {"a key in another case", [](json_t *r) { json_object_set_new(json_array_get(r, 2), "i", json_string("Bus")); }},
+        {"a key in another case",
+         [](json_t *r) { json_object_set_new(json_array_get(r, 2), "i", json_string("Bus")); }},
         {"a missing last element", [](json_t *r) { json_array_remove(r, json_array_size(r) - 1); }},
         {"a null value", [](json_t *r) { set_value(r, 8, json_null()); }},
     };
@@ -304,7 +309,8 @@ TEST_F(RecordClient, a_raw_value_must_decode_into_its_six_bytes) {
     answer_with(0, "attrs", list);
     SMART_ATTRIBUTE received = untouched<SMART_ATTRIBUTE>();
     EXPECT_EQ(OmbixR_GetDiskDriveSMARTAttrs(0, 0, &received, 1), kMismatch);
-    EXPECT_EQ(std::vector<std::uint8_t>(received.rawValue, received.rawValue + 6), std::vector<std::uint8_t>(6, kUntouched));
+    EXPECT_EQ(std::vector<std::uint8_t>(received.rawValue, received.rawValue + 6),
+              std::vector<std::uint8_t>(6, kUntouched));
 }
 
 TEST_F(RecordClient, a_malformed_output_leaves_the_record_untouched) {
@@ -374,8 +380,10 @@ TEST_F(RecordClient, a_description_that_does_not_decode_is_a_mismatch) {
         std::uint8_t first;  // the buffer's first byte afterwards
     };
     std::string too_long(176, 'A');  // 132 bytes
-    const Case cases[] = {{json_null(), kUntouched}, {json_integer(1), kUntouched},
-                          {json_string("QUJD!"), 'A'}, {json_string(too_long.c_str()), 0}};
+    const Case cases[] = {{json_null(), kUntouched},
+                          {json_integer(1), kUntouched},
+                          {json_string("QUJD!"), 'A'},
+                          {json_string(too_long.c_str()), 0}};
     for (const Case &c : cases) {
         answer_with(0, "description", c.value);
         std::uint8_t buffer[128];

@@ -43,14 +43,14 @@ TEST_F(Dispatcher, near_misses_of_every_name_return_null) {
     // Each mutation either is another call name (and must dispatch) or must
     // return null: one character fewer, one more, a case flip at any position.
     for (const std::string name : kCallNames) {
-        std::set<std::string> variants = {name.substr(0, name.size() - 1), name + "x", name + "s", name + " ",
-                                          name + "D", name + "Rpm", name + "\t"};
+        std::set<std::string> variants = {
+            name.substr(0, name.size() - 1), name + "x", name + "s", name + " ", name + "D", name + "Rpm", name + "\t"};
         for (std::size_t i = 0; i < name.size(); ++i) {
             std::string flipped = name;
             char c = flipped[i];
             if (!std::isalpha(static_cast<unsigned char>(c))) continue;
             flipped[i] = std::isupper(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c))
-                                                                      : static_cast<char>(std::toupper(c));
+                                                                     : static_cast<char>(std::toupper(c));
             variants.insert(flipped);
         }
         for (const std::string &variant : variants) {
@@ -65,17 +65,28 @@ TEST_F(Dispatcher, names_that_are_prefixes_of_others_are_told_apart) {
         bool known;
     };
     const Case cases[] = {
-        {"OmbixGetPerformanceState", true},     {"OmbixGetPerformanceStateDescription", true},
-        {"OmbixGetPerformanceStateD", false},   {"OmbixGetPerformanceStateX", false},
-        {"OmbixGpioGetDirection", true},        {"OmbixGpioGetDirectionCaps", true},
-        {"OmbixGpioGetDirectionCap", false},    {"OmbixSetCpuFanSpeed", true},
-        {"OmbixSetCpuFanSpeedRpm", true},       {"OmbixSetCpuFanSpeedR", false},
-        {"OmbixSetSystemFanSpeedR", false},     {"OmbixSetFanModeManualR", false},
-        {"OmbixGetDiskDriveSMARTAttrs", true},  {"OmbixGetDiskDriveSMARTAttr", false},
-        {"OmbixGetDiskDriveSMARTAttrsX", false}, {"ombixGetFanSpeed", false},
-        {"OmbixGetFanSpeed ", false},           {"Ombix", false},
-        {"", false},                            {"OmbixPasswd", true},
-        {"OmbixPassw", false},                  {"OmbixGetFanSpeed\nx", false},
+        {"OmbixGetPerformanceState", true},
+        {"OmbixGetPerformanceStateDescription", true},
+        {"OmbixGetPerformanceStateD", false},
+        {"OmbixGetPerformanceStateX", false},
+        {"OmbixGpioGetDirection", true},
+        {"OmbixGpioGetDirectionCaps", true},
+        {"OmbixGpioGetDirectionCap", false},
+        {"OmbixSetCpuFanSpeed", true},
+        {"OmbixSetCpuFanSpeedRpm", true},
+        {"OmbixSetCpuFanSpeedR", false},
+        {"OmbixSetSystemFanSpeedR", false},
+        {"OmbixSetFanModeManualR", false},
+        {"OmbixGetDiskDriveSMARTAttrs", true},
+        {"OmbixGetDiskDriveSMARTAttr", false},
+        {"OmbixGetDiskDriveSMARTAttrsX", false},
+        {"ombixGetFanSpeed", false},
+        {"OmbixGetFanSpeed ", false},
+        {"Ombix", false},
+        {"", false},
+        {"OmbixPasswd", true},
+        {"OmbixPassw", false},
+        {"OmbixGetFanSpeed\nx", false},
     };
     for (const Case &c : cases) EXPECT_EQ(dispatches(c.name), c.known) << '"' << c.name << '"';
 }

@@ -19,7 +19,9 @@ struct Check {
     bool accepted;
 };
 
-void PrintTo(const Check &c, std::ostream *os) { *os << c.what; }
+void PrintTo(const Check &c, std::ostream *os) {
+    *os << c.what;
+}
 
 class ParameterCheck : public ::testing::TestWithParam<Check> {
 protected:
@@ -53,11 +55,13 @@ const Check kChecks[] = {
     {"missing i", "OmbixGetFanSpeed", R"([{"v": 2}])", false},
     {"i not a string", "OmbixGetFanSpeed", R"([{"i": 7, "v": 2}])", false},
     {"element not an object", "OmbixGetFanSpeed", R"([["fanNr", 2]])", false},
-    {"first of two fails", "OmbixSetBacklightValue", R"([{"i": "display", "v": 0}, {"i": "backlight", "v": 5}])", false},
+    {"first of two fails", "OmbixSetBacklightValue", R"([{"i": "display", "v": 0}, {"i": "backlight", "v": 5}])",
+     false},
     {"last of three fails", "OmbixSetFanModeThermalCruise",
      R"([{"i": "fanNr", "v": 0}, {"i": "targetTemp", "v": 50}, {"i": "toleranceTemp", "v": "3"}])", false},
     {"texts", "OmbixPasswd", R"([{"i": "newPassword", "v": "n"}, {"i": "oldPassword", "v": "admin"}])", true},
-    {"integer for a text", "OmbixPasswd", R"([{"i": "newPassword", "v": 5}, {"i": "oldPassword", "v": "admin"}])", false},
+    {"integer for a text", "OmbixPasswd", R"([{"i": "newPassword", "v": 5}, {"i": "oldPassword", "v": "admin"}])",
+     false},
     {"texts swapped", "OmbixPasswd", R"([{"i": "oldPassword", "v": "admin"}, {"i": "newPassword", "v": "n"}])", false},
 };
 INSTANTIATE_TEST_SUITE_P(Positions, ParameterCheck, ::testing::ValuesIn(kChecks));

@@ -116,7 +116,9 @@ std::string parameter_list(const std::vector<Member> &params, const std::string 
     return list + "]";
 }
 
-void PrintTo(const Row &row, std::ostream *os) { *os << row.call; }
+void PrintTo(const Row &row, std::ostream *os) {
+    *os << row.call;
+}
 
 class ScalarTable : public ::testing::TestWithParam<Row> {
 protected:

@@ -20,7 +20,9 @@ struct Exchange {
     bool api_called;
 };
 
-void PrintTo(const Exchange &e, std::ostream *os) { *os << e.call << " " << e.params; }
+void PrintTo(const Exchange &e, std::ostream *os) {
+    *os << e.call << " " << e.params;
+}
 
 class Answers : public ::testing::TestWithParam<Exchange> {
 protected:
@@ -39,19 +41,28 @@ TEST_P(Answers, match_exactly) {
 }
 
 const Exchange kLengthRules[] = {
-    {"OmbixGetFanSpeed", "[]", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})", false},
-    {"OmbixGetFanSpeed", "{}", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 0}})", false},
-    {"OmbixGetFanSpeed", R"("fanNr")", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 2}})", false},
+    {"OmbixGetFanSpeed", "[]", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})",
+     false},
+    {"OmbixGetFanSpeed", "{}", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 0}})",
+     false},
+    {"OmbixGetFanSpeed", R"("fanNr")",
+     R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 2}})", false},
     {"OmbixGetFanSpeed", "5", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 3}})", false},
-    {"OmbixGetFanSpeed", "2.5", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 4}})", false},
-    {"OmbixGetFanSpeed", "true", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 5}})", false},
-    {"OmbixGetFanSpeed", "false", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 6}})", false},
-    {"OmbixGetFanSpeed", "null", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 7}})", false},
+    {"OmbixGetFanSpeed", "2.5", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 4}})",
+     false},
+    {"OmbixGetFanSpeed", "true", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 5}})",
+     false},
+    {"OmbixGetFanSpeed", "false", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 6}})",
+     false},
+    {"OmbixGetFanSpeed", "null", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 7}})",
+     false},
     // A null pointer has no type of its own; it is answered as JSON null.
-    {"OmbixGetFanSpeed", "NULL", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 7}})", false},
+    {"OmbixGetFanSpeed", "NULL", R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 7}})",
+     false},
     {"OmbixGetFanSpeed", R"([{"i": "fanNr", "v": 0}, {"i": "fanNr", "v": 1}])",
      R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 1}})", false},
-    {"OmbixSetFanModeThermalCruise", R"([1])", R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 3}})", false},
+    {"OmbixSetFanModeThermalCruise", R"([1])", R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 3}})",
+     false},
     {"OmbixWatchdogTrigger", R"([{"i": "timeout", "v": 5}])",
      R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 0}})", false},
     {"OmbixResetIntruderStatus", "[1]", R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 0}})", false},

@@ -15,7 +15,9 @@ struct JsonRelease {
 using JsonPtr = std::unique_ptr<json_t, JsonRelease>;
 
 // Parses JSON text (any value); null on a syntax error.
-inline JsonPtr parse(const std::string &text) { return JsonPtr(json_loads(text.c_str(), JSON_DECODE_ANY, nullptr)); }
+inline JsonPtr parse(const std::string &text) {
+    return JsonPtr(json_loads(text.c_str(), JSON_DECODE_ANY, nullptr));
+}
 
 // Compact text of a value, "NULL" for a null pointer.
 inline std::string text_of(const json_t *value) {
@@ -31,7 +33,9 @@ inline std::string text_of(const json_t *value) {
 }
 
 // Normalised text of a JSON text, so that two texts compare by content.
-inline std::string canonical(const std::string &text) { return text_of(parse(text).get()); }
+inline std::string canonical(const std::string &text) {
+    return text_of(parse(text).get());
+}
 
 }  // namespace ombix::test
 

@@ -44,7 +44,9 @@ void script_answer_value(std::int32_t code, json_t *outs) {
     script().outs_value = outs;
 }
 
-const std::vector<SentCall> &sent_calls() { return script().sent; }
+const std::vector<SentCall> &sent_calls() {
+    return script().sent;
+}
 
 void reset_transport() {
     release_unowned_answer();
@@ -64,7 +66,7 @@ void release_unowned_answer() {
     Script &s = script();
     if (s.last_answer == nullptr) return;
     if (!s.last_owned) json_decref(s.last_answer);  // the stub's share, never taken
-    json_decref(s.last_answer);                      // ours
+    json_decref(s.last_answer);                     // ours
     s.last_answer = nullptr;
 }
 

@@ -27,11 +27,15 @@ protected:
         JsonPtr result(ombixExecuteName(name, list.get()));
         return text_of(result.get());
     }
-    static std::string ret_only(std::int32_t code) { return canonical(R"({"ret": )" + std::to_string(code) + R"(, "outs": []})"); }
+    static std::string ret_only(std::int32_t code) {
+        return canonical(R"({"ret": )" + std::to_string(code) + R"(, "outs": []})");
+    }
     static bool called(const char *name) { return !sim::last_call(name).name.empty(); }
 };
 
-std::string named(const char *name, const std::string &value) { return R"({"i": ")" + std::string(name) + R"(", "v": )" + value + "}"; }
+std::string named(const char *name, const std::string &value) {
+    return R"({"i": ")" + std::string(name) + R"(", "v": )" + value + "}";
+}
 
 std::string i2c_read(const std::string &bus, const std::string &length) {
     return "[" + named("i2cNr", bus) + "," + named("i2cAddress", "80") + "," + named("memoryAddress", "0") + "," +
@@ -75,11 +79,13 @@ TEST_F(TransferWrapper, refused_counts_give_their_code_without_a_call) {
         {"-1 is 4294967295 unsigned, over the limit", "OmbixI2cRead", i2c_read("0", "-1"), 12},
         {"the bound wins over a mismatching bus number", "OmbixI2cRead", i2c_read(R"("zero")", "262145"), 12},
         {"a write of 262145 bytes is over the limit", "OmbixI2cWrite", i2c_write("null", "262145"), 12},
-        {"a read length over the limit wins over invalid write text", "OmbixI2cXfer", i2c_xfer(R"("!!!")", "1", "262145"), 12},
+        {"a read length over the limit wins over invalid write text", "OmbixI2cXfer",
+         i2c_xfer(R"("!!!")", "1", "262145"), 12},
         {"a write length over the limit", "OmbixI2cXfer", i2c_xfer("null", "262145", "0"), 12},
         {"a negative storage read count", "OmbixStorageRead", storage_read("-1"), 1},
         {"a storage read over the limit", "OmbixStorageRead", storage_read("262145"), 12},
-        {"a negative storage write count wins over invalid text", "OmbixStorageWrite", storage_write(R"("-")", "-1"), 1},
+        {"a negative storage write count wins over invalid text", "OmbixStorageWrite", storage_write(R"("-")", "-1"),
+         1},
         {"a storage write over the limit", "OmbixStorageWrite", storage_write("null", "262145"), 12},
         {"an SPI transfer over the limit, with a number as write data", "OmbixSpiXfer",
          spi_xfer("262145", "5", named("readData", "null")), 12},
@@ -91,7 +97,8 @@ TEST_F(TransferWrapper, refused_counts_give_their_code_without_a_call) {
         {"write text outside the alphabet", "OmbixI2cWrite", i2c_write(R"("QU-D")", "4"), 65543},
         {"write text that decodes to more bytes than the count", "OmbixI2cWrite", i2c_write(R"("QUJD")", "2"), 65543},
         {"write text with a line break", "OmbixStorageWrite", storage_write(R"("QUJD\n")", "8"), 65543},
-        {"SMBus block text longer than the low 8 bits of the count", "OmbixSmbusWriteBlock", smbus_block(R"("QUJDRA==")", "259"), 65543},
+        {"SMBus block text longer than the low 8 bits of the count", "OmbixSmbusWriteBlock",
+         smbus_block(R"("QUJDRA==")", "259"), 65543},
     };
     for (const RefusedCase &c : cases) {
         sim::reset();
@@ -116,9 +123,12 @@ TEST_F(TransferWrapper, the_largest_transfers_are_served) {
 }
 
 TEST_F(TransferWrapper, a_wrong_element_count_gives_the_error_object) {
-    EXPECT_EQ(answer("OmbixI2cXfer", "[1]"), canonical(R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 5}})"));
-    EXPECT_EQ(answer("OmbixSpiXfer", "[]"), canonical(R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})"));
-    EXPECT_EQ(answer("OmbixStorageRead", "{}"), canonical(R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 0}})"));
+    EXPECT_EQ(answer("OmbixI2cXfer", "[1]"),
+              canonical(R"({"error": "wrong parameters nubmer", "errorMsg": {"expected": 5}})"));
+    EXPECT_EQ(answer("OmbixSpiXfer", "[]"),
+              canonical(R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 1}})"));
+    EXPECT_EQ(answer("OmbixStorageRead", "{}"),
+              canonical(R"({"error": "parameters list is bad or empty", "errorMsg": {"params type": 0}})"));
 }
 
 TEST_F(TransferWrapper, null_write_data_passes_a_null_pointer_with_the_stated_count_whatever_its_name) {
@@ -142,8 +152,8 @@ TEST_F(TransferWrapper, smbus_block_counts_keep_their_low_8_bits) {
     EXPECT_EQ(call.arguments.at(4).integer, 3);
     EXPECT_EQ(call.arguments.at(5).bytes, (std::vector<std::uint8_t>{'A', 'B', 'C'}));
 
-    std::string read = "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," + named("command", "32") + "," +
-                       named("dataLength", "259") + "]";
+    std::string read = "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," + named("command", "32") +
+                       "," + named("dataLength", "259") + "]";
     EXPECT_EQ(answer("OmbixSmbusReadBlock", read),
               canonical(R"({"ret": 0, "outs": [{"i": "data", "v": "QUJD"}, {"i": "dataLength", "v": 3}]})"));
     EXPECT_EQ(sim::last_call("OmbixSmbusReadBlock").arguments.at(4).integer, 3);
@@ -152,7 +162,8 @@ TEST_F(TransferWrapper, smbus_block_counts_keep_their_low_8_bits) {
 TEST_F(TransferWrapper, a_read_of_no_bytes_answers_null_data_with_a_count_of_0) {
     EXPECT_EQ(answer("OmbixI2cRead", i2c_read("0", "0")),
               canonical(R"({"ret": 0, "outs": [{"i": "data", "v": null}, {"i": "dataLength", "v": 0}]})"));
-    EXPECT_EQ(answer("OmbixStorageRead", storage_read("0")), canonical(R"({"ret": 0, "outs": [{"i": "data", "v": null}]})"));
+    EXPECT_EQ(answer("OmbixStorageRead", storage_read("0")),
+              canonical(R"({"ret": 0, "outs": [{"i": "data", "v": null}]})"));
 }
 
 TEST_F(TransferWrapper, outputs_travel_with_16_and_not_with_other_codes) {
@@ -176,7 +187,8 @@ TEST_F(TransferWrapper, the_spi_read_switch_asks_for_a_buffer_unless_its_value_i
               canonical(R"({"ret": 0, "outs": [{"i": "readData", "v": null}]})"));
     EXPECT_TRUE(sim::last_call("OmbixSpiXfer").arguments.at(6).null);
 
-    const std::string asks_for_a_buffer[] = {named("readData", R"("")"), named("other", "7"), R"({"i": "readData"})", "3"};
+    const std::string asks_for_a_buffer[] = {named("readData", R"("")"), named("other", "7"), R"({"i": "readData"})",
+                                             "3"};
     for (const std::string &element : asks_for_a_buffer) {
         EXPECT_EQ(answer("OmbixSpiXfer", spi_xfer("2", "null", element)),
                   canonical(R"({"ret": 0, "outs": [{"i": "readData", "v": "QUI="}]})"))
@@ -198,14 +210,15 @@ TEST_F(TransferWrapper, a_combined_transfer_writes_then_reads_and_reports_the_co
 }
 
 TEST_F(TransferWrapper, integer_only_calls_follow_the_scalar_frame) {
-    std::string read_word = "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," + named("command", "4") + "]";
+    std::string read_word =
+        "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," + named("command", "4") + "]";
     EXPECT_EQ(answer("OmbixSmbusReadWord", read_word), canonical(R"({"ret": 0, "outs": [{"i": "word", "v": 1284}]})"));
-    std::string write_word = "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," + named("command", "4") + "," +
-                             named("word", "65537") + "]";
+    std::string write_word = "[" + named("smbusNr", "0") + "," + named("smbusAddress", "80") + "," +
+                             named("command", "4") + "," + named("word", "65537") + "]";
     EXPECT_EQ(answer("OmbixSmbusWriteWord", write_word), ret_only(0));
     EXPECT_EQ(sim::last_call("OmbixSmbusWriteWord").arguments.at(3).integer, 1);
-    std::string probe = "[" + named("i2cNr", "1") + "," + named("i2cAddress", "87") + "," + named("memoryAddress", "0") + "," +
-                        named("memoryAddressUsed", "0") + "]";
+    std::string probe = "[" + named("i2cNr", "1") + "," + named("i2cAddress", "87") + "," +
+                        named("memoryAddress", "0") + "," + named("memoryAddressUsed", "0") + "]";
     EXPECT_EQ(answer("OmbixI2cProbe", probe), ret_only(0));
 }
 

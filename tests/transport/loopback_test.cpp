@@ -78,7 +78,8 @@ TEST_F(Loopback, the_transport_codes_never_collide_with_the_protocol_codes) {
 
 TEST_F(Loopback, texts_that_are_not_json_safe_survive_the_wire) {
     std::int32_t code;
-    JsonPtr outs = call("OmbixPasswd", R"([{"i": "newPassword", "v": "a\"b\\c\u00e9\n"}, {"i": "oldPassword", "v": "admin"}])", code);
+    JsonPtr outs = call("OmbixPasswd",
+                        R"([{"i": "newPassword", "v": "a\"b\\c\u00e9\n"}, {"i": "oldPassword", "v": "admin"}])", code);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(sim::last_call("OmbixPasswd").arguments[0].text, "a\"b\\c\xc3\xa9\n");
 }
