@@ -48,13 +48,24 @@ const RecordLayout *find_record(const char *name);
 template <typename R>
 struct layout_of;
 
-#define OMBIX_RECORD_TYPES(X)                                                                               \
-    X(BOARD_INFO)                                                                                           \
-    X(CPU_INFO)                                                                                             \
-    X(MEMORY_INFO)                                                                                          \
-    X(MEMORY_MODULE)                                                                                        \
-    X(LIB_VERSION) X(BATTERY_INFO) X(BATTERY_STATE) X(PCI_DEVICE) X(SENSOR_VALUE) X(FAN_INFO) X(DISK_DRIVE) \
-        X(DISK_PARTITION) X(SMART_ATTRIBUTE) X(NETWORK_DEVICE)
+// The formatter does not settle on one layout for this list.
+// clang-format off
+#define OMBIX_RECORD_TYPES(X) \
+    X(BOARD_INFO) \
+    X(CPU_INFO) \
+    X(MEMORY_INFO) \
+    X(MEMORY_MODULE) \
+    X(LIB_VERSION) \
+    X(BATTERY_INFO) \
+    X(BATTERY_STATE) \
+    X(PCI_DEVICE) \
+    X(SENSOR_VALUE) \
+    X(FAN_INFO) \
+    X(DISK_DRIVE) \
+    X(DISK_PARTITION) \
+    X(SMART_ATTRIBUTE) \
+    X(NETWORK_DEVICE)
+// clang-format on
 
 #define OMBIX_DECLARE_LAYOUT(R)          \
     template <>                          \

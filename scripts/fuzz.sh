@@ -11,7 +11,7 @@ seconds=${2:-${OMBIX_FUZZ_SECONDS:-60}}
 root=$PWD
 
 # The targets: each is fuzz/fuzz_NAME.cpp, with its seeds in fuzz/seeds/NAME/
-# (or made by make_seeds_NAME below) and an optional dictionary fuzz/NAME.dict.
+# (or made by make_seeds_NAME below) and its dictionary fuzz/NAME.dict.
 targets=(executor stubs boot_sector command_line ombix_arguments ombixd_request)
 
 # Stub seeds: every stub (first byte), codes 0 and 16, and a few answer shapes.
@@ -27,7 +27,7 @@ make_seeds_stubs() {
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 echo "=== $dir (fuzzing, ${seconds}s per target)"
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBIX_FUZZ=ON \
-  -DOMBIX_TESTS=OFF -DOMBIX_BENCH=OFF -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
 cmake --build "$dir" --target "${targets[@]/#/fuzz_}" -j "$(nproc)"
 
@@ -38,13 +38,14 @@ for target in "${targets[@]}"; do
   echo "--- fuzz_$target"
   corpus="$dir/corpus/$target"
   mkdir -p "$corpus"
-  [ -d "$root/fuzz/seeds/$target" ] && cp "$root/fuzz/seeds/$target"/* "$corpus/"
-  declare -F "make_seeds_$target" > /dev/null && "make_seeds_$target" "$corpus"
-  dict=()
-  [ -f "$root/fuzz/$target.dict" ] && dict=(-dict="$root/fuzz/$target.dict")
+  if declare -F "make_seeds_$target" > /dev/null; then
+    "make_seeds_$target" "$corpus"
+  else
+    cp "$root/fuzz/seeds/$target"/* "$corpus/"
+  fi
   log="$dir/fuzz_$target.log"
   if ! "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=4096 \
-      "${dict[@]}" -artifact_prefix="$dir/artifacts/" -print_final_stats=1 "$corpus" > "$log" 2>&1; then
+      -dict="$root/fuzz/$target.dict" -artifact_prefix="$dir/artifacts/" -print_final_stats=1 "$corpus" > "$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz_$target found a problem; the input is in $dir/artifacts"
     exit 1

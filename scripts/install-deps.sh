@@ -18,7 +18,7 @@ packages=(
   # 32-bit tests on kernels that run no 32-bit programs
   qemu-user
   # fuzzing and benchmark baselines
-  clang-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
+  clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
   libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake -S . -B build-main -DCMAKE_BUILD_TYPE=Release -DOMBIX_BENCH=OFF -DOMBIX_TESTS=OFF > build-main.configure.log 2>&1 \
+cmake -S . -B build-main -DCMAKE_BUILD_TYPE=Release > build-main.configure.log 2>&1 \
   || { cat build-main.configure.log; exit 1; }
 cmake --build build-main -j "$(nproc)" > build-main.build.log 2>&1 || { tail -50 build-main.build.log; exit 1; }
 
@@ -17,10 +17,8 @@ echo
 echo "=== A client application: stubs, loopback transport, executor, simulated board"
 ./build-main/examples/ombix_board_report
 for step in scripts/demo-boot.sh scripts/demo-http.sh; do
-  if [ -f "$step" ]; then
-    echo
-    bash "$step" "$PWD/build-main"
-  fi
+  echo
+  bash "$step" "$PWD/build-main"
 done
 echo
 echo "=== This machine through ombixd --board linux"

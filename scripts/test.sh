@@ -7,12 +7,13 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/install-deps.sh
+bash scripts/check-format.sh
 
-# build DIR [cmake options...]: configure, build and run the whole suite.
+# build DIR [cmake options...]: configure with the tests, build and run them.
 build_and_test() {
   local dir=$1; shift
   echo "=== $dir"
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBIX_TESTS=ON "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
   cmake --build "$dir" -j "$(nproc)"
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600
 }
@@ -30,10 +31,10 @@ fi
 windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$windows_exe")
 
 # The native build also boots Linux under QEMU for the kernel tests.
-build_and_test build-native "${windows_options[@]}" -DOMBIX_KERNEL_TESTS=ON
+build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KERNEL_TESTS=ON
 bash scripts/valgrind-unit-tests.sh build-native
-build_and_test build-m32 -DOMBIX_M32=ON -DOMBIX_BENCH=OFF
-build_and_test build-sanitize -DOMBIX_SANITIZE=ON -DOMBIX_BENCH=OFF
+build_and_test build-m32 -DOMBIX_M32=ON
+build_and_test build-sanitize -DOMBIX_SANITIZE=ON
 
 bash scripts/fuzz.sh "$root/build-fuzz" 30
 echo "=== all builds passed"
