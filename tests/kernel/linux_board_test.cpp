@@ -10,18 +10,15 @@
 #include <thread>
 #include <vector>
 
-#include "guest.h"
+#include "board_guest.h"
 #include "ombixRemoteCall.h"
-#include "ombix_http_transport.h"
 #include "ombix_linux_board.h"
 
 namespace {
 
+using ombix::kernel_test::BoardGuest;
+using ombix::kernel_test::BoardGuestOptions;
 using ombix::kernel_test::Guest;
-using ombix::kernel_test::GuestCommand;
-using ombix::kernel_test::GuestOptions;
-
-constexpr unsigned short kPort = 8711;
 
 const char *const kHelpers = R"sh(
 bus_named() { for a in /sys/bus/i2c/devices/i2c-*; do [ "$(cat "$a/name")" = "$1" ] && echo "${a##*i2c-}"; done; }
@@ -83,39 +80,11 @@ struct Numbering {
     }
 };
 
-// A guest with the devices made and ombixd --board linux serving on it.
-class BoardGuest {
+// A board guest of this suite, with what a client sees of its numbered devices.
+class LinuxBoardGuest : public BoardGuest {
 public:
-    BoardGuest(const std::vector<std::string> &modules, const char *devices, const std::string &board_file) {
-        GuestOptions options;
-        options.modules = modules;
-        options.qemu_args = smbios_options();
-        options.forwarded_ports = {kPort};
-        guest = std::make_unique<Guest>(options);
-        if (!guest->up()) return;
-        // The guest's state directory starts empty (the host's root may hold one).
-        ready = run(std::string(devices) + "\nrm -rf /var/lib/ombix\ncat > /tmp/board.json <<'EOF'\n" + board_file +
-                    "\nEOF\n")
-                    .ok();
-        if (!ready) return;
-        ready = guest->start_host_program(
-                    std::string(OMBIXD_PATH) + " --board linux --board-config /tmp/board.json --listen 0.0.0.0:8711",
-                    "/tmp/ombixd.log") > 0 &&
-                guest->wait_for_text("/tmp/ombixd.log", "listening on");
-        std::string url = guest->url(kPort);
-        OMBIX_HTTP_OPTIONS http = {url.c_str(), nullptr, 30000, nullptr};
-        ready = ready && OmbixHttpOpen(&http, &handle) == 0;
-    }
-    ~BoardGuest() {
-        if (handle != 0) OmbixHttpClose(handle);
-    }
-    GuestCommand run(const std::string &script) { return guest->host_shell(kHelpers + script); }
-    std::string out(const std::string &script) {
-        GuestCommand c = run(script);
-        EXPECT_TRUE(c.ok()) << script << "\n" << c.describe();
-        return c.out;
-    }
-    std::string why() const { return guest->up() ? "devices or ombixd did not come up" : guest->failure(); }
+    LinuxBoardGuest(const std::vector<std::string> &modules, const char *devices, const std::string &board_file)
+        : BoardGuest(BoardGuestOptions{modules, smbios_options(), kHelpers, devices, board_file}) {}
 
     Numbering numbering() {
         Numbering n;
@@ -143,29 +112,25 @@ public:
         }
         return -1;
     }
-
-    std::unique_ptr<Guest> guest;
-    int32_t handle = 0;
-    bool ready = false;
 };
 
 class LinuxBoardOnKernel : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (Guest::skip_reason()) return;
-        board_ = std::make_unique<BoardGuest>(kFirstOrderModules, kDevicesFirstOrder,
-                                              R"({"temperatures": {"system": "lm75 temp1"}})");
+        board_ = std::make_unique<LinuxBoardGuest>(kFirstOrderModules, kDevicesFirstOrder,
+                                                   R"({"temperatures": {"system": "lm75 temp1"}})");
     }
     static void TearDownTestSuite() { board_.reset(); }
     void SetUp() override {
         OMBIX_SKIP_WITHOUT_QEMU();
         ASSERT_TRUE(board_ && board_->ready) << (board_ ? board_->why() : "");
     }
-    static std::unique_ptr<BoardGuest> board_;
+    static std::unique_ptr<LinuxBoardGuest> board_;
     static Numbering first_numbering_;
 };
 
-std::unique_ptr<BoardGuest> LinuxBoardOnKernel::board_;
+std::unique_ptr<LinuxBoardGuest> LinuxBoardOnKernel::board_;
 Numbering LinuxBoardOnKernel::first_numbering_;
 
 TEST_F(LinuxBoardOnKernel, identity_comes_from_dmi_and_the_counters_from_the_kernel) {
@@ -336,7 +301,7 @@ TEST_F(LinuxBoardOnKernel,
        another_load_order_gives_the_same_numbers_and_names_a_nowayout_watchdog_stays_and_a_reboot_ends_the_guest) {
     ASSERT_FALSE(first_numbering_.temps.empty()) << "runs after the cases above";
     board_.reset();  // one guest at a time
-    BoardGuest other(kOtherOrderModules, kDevicesOtherOrder, R"({"systemStates": ["reboot"]})");
+    LinuxBoardGuest other(kOtherOrderModules, kDevicesOtherOrder, R"({"systemStates": ["reboot"]})");
     ASSERT_TRUE(other.ready) << other.why();
     EXPECT_NE(other.out("cat $sim/bank0/chip_name"), "gpiochip0\n") << "the chip numbers did not move";
     Numbering n = other.numbering();
