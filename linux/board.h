@@ -64,6 +64,13 @@ struct WatchdogDevice {
     std::string identity;
 };
 
+// A user storage area: an nvmem device's contents or a file of the board file.
+struct StorageArea {
+    std::string path;
+    std::int32_t size = 0;
+    bool file_backed = false;  // made when first written, synced at every write
+};
+
 struct Board {
     std::string root;  // "" for the real root
     std::string state_directory;
@@ -84,6 +91,7 @@ struct Board {
     std::vector<GpioChip> gpio_chips;
     std::vector<GpioLineRef> gpio_lines;
     std::optional<WatchdogDevice> watchdog;
+    std::vector<StorageArea> storage_areas;
 
     std::string path(const std::string &absolute) const { return root + absolute; }
 };
@@ -100,6 +108,7 @@ void discover_displays(Board &board);
 void discover_pci(Board &board);
 void discover_gpio(Board &board);
 void discover_watchdog(Board &board);
+void discover_storage(Board &board);
 
 // Drops the GPIO lines this library holds (before a new snapshot).
 void release_gpio_lines();

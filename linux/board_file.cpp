@@ -159,6 +159,44 @@ bool read_gpio(Reader &r, json_t *value, BoardFile &board) {
     return true;
 }
 
+bool read_storage(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "storage", {"nvmem", "files"})) return false;
+    if (json_t *nvmem = json_object_get(value, "nvmem")) {
+        if (!json_is_boolean(nvmem)) return r.fail("storage.nvmem", "expected true or false");
+        board.storage_nvmem = json_is_true(nvmem);
+    }
+    if (json_t *files = json_object_get(value, "files")) {
+        if (!json_is_array(files)) return r.fail("storage.files", "expected an array");
+        std::size_t i;
+        json_t *item;
+        json_array_foreach(files, i, item) {
+            std::string where = "storage.files[" + std::to_string(i) + "]";
+            if (!r.members(item, where, {"path", "size"})) return false;
+            json_t *path = json_object_get(item, "path");
+            json_t *size = json_object_get(item, "size");
+            if (path == nullptr || size == nullptr) return r.fail(where, "needs \"path\" and \"size\"");
+            StorageFile file;
+            std::int64_t bytes = 0;
+            if (!r.text(path, where + ".path", file.path) || !r.integer(size, where + ".size", bytes)) return false;
+            if (file.path.empty() || file.path[0] != '/') return r.fail(where + ".path", "an absolute path");
+            // The size travels as a signed 32-bit value.
+            if (bytes < 1 || bytes > INT32_MAX) return r.fail(where + ".size", "a size from 1 to 2147483647 bytes");
+            file.size = static_cast<std::int32_t>(bytes);
+            board.storage_files.push_back(file);
+        }
+    }
+    return true;
+}
+
+bool read_disks(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "disks", {"virtual"})) return false;
+    if (json_t *v = json_object_get(value, "virtual")) {
+        if (!json_is_boolean(v)) return r.fail("disks.virtual", "expected true or false");
+        board.virtual_disks = json_is_true(v);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool read_board_file(const std::string &path, BoardFile &board, std::string &error) {
@@ -168,8 +206,9 @@ bool read_board_file(const std::string &path, BoardFile &board, std::string &err
     json_t *root = json_load_file(path.c_str(), JSON_REJECT_DUPLICATES, &parse_error);
     if (root == nullptr) return r.fail(path, parse_error.text);
     BoardFile result;
-    bool ok = r.members(root, "board file",
-                        {"temperatures", "sensorNames", "fans", "fanNames", "gpio", "watchdog", "systemStates"});
+    bool ok = r.members(
+        root, "board file",
+        {"temperatures", "sensorNames", "fans", "fanNames", "gpio", "watchdog", "systemStates", "storage", "disks"});
     if (ok) {
         if (json_t *v = json_object_get(root, "temperatures")) ok = ok && read_temperatures(r, v, result);
         if (json_t *v = json_object_get(root, "sensorNames")) ok = ok && r.names(v, "sensorNames", result.sensor_names);
@@ -193,6 +232,8 @@ bool read_board_file(const std::string &path, BoardFile &board, std::string &err
             }
         }
     }
+    if (json_t *v = json_object_get(root, "storage")) ok = ok && read_storage(r, v, result);
+    if (json_t *v = json_object_get(root, "disks")) ok = ok && read_disks(r, v, result);
     json_decref(root);
     if (ok) board = std::move(result);
     return ok;

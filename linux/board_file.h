@@ -25,6 +25,12 @@ struct GpioLineChoice {
     bool input_only = false;
 };
 
+// A user storage area kept in a file: its path and its size in bytes.
+struct StorageFile {
+    std::string path;
+    std::int32_t size = 0;
+};
+
 struct BoardFile {
     // Temperature sensors by name (the default name or the name the board file gives).
     std::optional<std::vector<std::string>> cpu_temps;  // cpuNr 0, 1, ...
@@ -37,8 +43,11 @@ struct BoardFile {
     std::map<std::string, FanModeValues> fan_modes;  // by the fan's default name
     std::optional<std::vector<std::string>> gpio_chips;
     std::optional<std::vector<GpioLineChoice>> gpio_lines;
-    std::optional<std::string> watchdog;  // identity or device name ("watchdog1")
-    std::set<std::string> system_states;  // "poweroff", "reboot", "suspend"
+    std::optional<std::string> watchdog;     // identity or device name ("watchdog1")
+    std::set<std::string> system_states;     // "poweroff", "reboot", "suspend"
+    bool storage_nvmem = true;               // the kernel's nvmem devices are storage areas
+    std::vector<StorageFile> storage_files;  // after the nvmem devices, in this order
+    bool virtual_disks = false;              // loop, ram and zram devices listed as disks
 };
 
 // Reads a board file; false with a reason when it cannot be read or holds

@@ -2,7 +2,7 @@
  * The Linux board: the local board hardware API (ombix_api.h) on a machine
  * running Linux, read and controlled through the kernel's own interfaces
  * (hwmon, power_supply, backlight, DMI, cpufreq, the GPIO character device,
- * /dev/watchdog). docs/linux-board.md maps every call to its kernel source.
+ * /dev/watchdog, nvmem, block devices). docs/linux-board.md maps every call to its kernel source.
  *
  * Besides the 88 Ombix functions the library exports OmbixApiThreadSafe (it
  * may be entered from several threads at once) and one configuration entry,
@@ -47,6 +47,8 @@ extern "C" {
 #define OMBIX_LINUX_RC_BAD_BOARD_FILE 0x3000A
 /* A value the kernel reported cannot be represented (out of the output's range). */
 #define OMBIX_LINUX_RC_OUT_OF_RANGE 0x3000B
+/* StorageRead, StorageWrite: offset plus byte count reaches past the end of the storage area; nothing moved. */
+#define OMBIX_LINUX_RC_PAST_END 0x3000C
 
 /* An operating system failure: 0x31000 plus the errno value (1 to 4095). */
 #define OMBIX_LINUX_RC_OS_ERROR_BASE 0x31000

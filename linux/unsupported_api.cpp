@@ -1,4 +1,4 @@
-// Disk drives, user storage and the I2C, SMBus and SPI buses are not served
+// The I2C, SMBus and SPI buses are not served
 // yet: every call answers OMBIX_LINUX_RC_NOT_SUPPORTED and sets no output.
 #include "ombix_linux_board.h"
 
@@ -9,16 +9,6 @@ extern "C" {
         return OMBIX_LINUX_RC_NOT_SUPPORTED; \
     }
 
-OMBIX_NOT_SUPPORTED(GetDiskDriveCount, (int32_t, int32_t *))
-OMBIX_NOT_SUPPORTED(GetDiskDriveList, (int32_t, DISK_DRIVE *, int32_t))
-OMBIX_NOT_SUPPORTED(GetDiskDrivePartitionCount, (int32_t, int32_t *))
-OMBIX_NOT_SUPPORTED(GetDiskDrivePartitionList, (int32_t, DISK_PARTITION *, int32_t))
-OMBIX_NOT_SUPPORTED(GetDiskDriveSMARTAttrCount, (int32_t, int32_t, int32_t *))
-OMBIX_NOT_SUPPORTED(GetDiskDriveSMARTAttrs, (int32_t, int32_t, SMART_ATTRIBUTE *, int32_t))
-OMBIX_NOT_SUPPORTED(GetStorageCount, (int32_t, int32_t *))
-OMBIX_NOT_SUPPORTED(GetStorageSize, (int32_t, int32_t, int32_t *))
-OMBIX_NOT_SUPPORTED(StorageRead, (int32_t, int32_t, int32_t, uint8_t *, int32_t))
-OMBIX_NOT_SUPPORTED(StorageWrite, (int32_t, int32_t, int32_t, const uint8_t *, int32_t))
 OMBIX_NOT_SUPPORTED(GetI2cBusCount, (int32_t, uint8_t *))
 OMBIX_NOT_SUPPORTED(I2cProbe, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t))
 OMBIX_NOT_SUPPORTED(I2cRead, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t *, uint32_t *))

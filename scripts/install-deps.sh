@@ -24,8 +24,10 @@ packages=(
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
+  # the Linux board's disks: file system types, SMART; native and 32-bit
+  libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
-  busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
+  busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools e2fsprogs
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
