@@ -1,6 +1,5 @@
-// libatasmart speaks ATA to the drive (through SCSI ATA pass-through where
-// the disk sits behind libata or a bridge); a disk it cannot talk to simply
-// has no SMART attributes.
+// libatasmart speaks ATA to the drive; a disk it cannot talk to simply has
+// no SMART attributes.
 #include "disk_smart.h"
 
 #include <atasmart.h>
@@ -10,10 +9,24 @@
 namespace ombix::linux_board {
 namespace {
 
+// The disk opened the way it answers IDENTIFY: libatasmart's own choice
+// (SCSI ATA pass-through for a disk behind libata or a USB bridge) first,
+// then libata's HDIO ioctls. Current kernels answer pass-through with
+// fixed-format sense data, which libatasmart does not read, so a libata disk
+// needs the second way.
 class OpenDisk {
 public:
     explicit OpenDisk(const std::string &device) {
-        if (sk_disk_open(device.c_str(), &disk_) != 0) disk_ = nullptr;
+        for (const char *way : {"", "linux-ide:"}) {
+            if (sk_disk_open((way + device).c_str(), &disk_) != 0) {
+                disk_ = nullptr;
+                continue;
+            }
+            SkBool identified = 0;
+            if (sk_disk_identify_is_available(disk_, &identified) == 0 && identified) return;
+            sk_disk_free(disk_);
+            disk_ = nullptr;
+        }
     }
     ~OpenDisk() {
         if (disk_ != nullptr) sk_disk_free(disk_);
@@ -52,11 +65,8 @@ std::vector<SMART_ATTRIBUTE> smart_attributes(const std::string &device) {
 
 std::string identify_serial(const std::string &device) {
     OpenDisk disk(device);
-    SkBool available = 0;
     const SkIdentifyParsedData *data = nullptr;
-    if (disk.get() == nullptr || sk_disk_identify_is_available(disk.get(), &available) != 0 || !available ||
-        sk_disk_identify_parse(disk.get(), &data) != 0 || data == nullptr)
-        return "";
+    if (disk.get() == nullptr || sk_disk_identify_parse(disk.get(), &data) != 0 || data == nullptr) return "";
     return std::string(data->serial, strnlen(data->serial, sizeof data->serial));
 }
 
