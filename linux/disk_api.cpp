@@ -12,9 +12,13 @@ using namespace ombix::linux_board;
 namespace {
 
 // A list call's count: 0 to 512 records the caller provides.
-bool valid_list(const void *records, int32_t count) { return count >= 0 && (records != nullptr || count == 0); }
+bool valid_list(const void *records, int32_t count) {
+    return count >= 0 && (records != nullptr || count == 0);
+}
 
-std::int32_t list_size(std::size_t size) { return static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX)); }
+std::int32_t list_size(std::size_t size) {
+    return static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX));
+}
 
 }  // namespace
 

@@ -15,7 +15,9 @@
 namespace ombix::linux_board {
 namespace {
 
-bool starts_with(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
+bool starts_with(const std::string &text, const char *prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 bool is_virtual(const std::string &name) {
     return starts_with(name, "loop") || starts_with(name, "ram") || starts_with(name, "zram");
@@ -33,7 +35,8 @@ std::string unescaped(const std::string &field) {
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() &&
             std::all_of(field.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                        field.begin() + static_cast<std::ptrdiff_t>(i) + 4, [](char c) { return c >= '0' && c <= '7'; })) {
+                        field.begin() + static_cast<std::ptrdiff_t>(i) + 4,
+                        [](char c) { return c >= '0' && c <= '7'; })) {
             out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
             i += 3;
         } else {

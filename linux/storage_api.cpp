@@ -173,8 +173,7 @@ int32_t OmbixStorageWrite(int32_t, int32_t storageNr, int32_t offset, const uint
         if (std::int32_t code = check_transfer(board, storageNr, offset, data, dataLength)) return code;
         if (dataLength == 0) return OMBIX_RC_OK;
         const StorageArea &area = board.storage_areas[static_cast<std::size_t>(storageNr)];
-        Descriptor fd(area.file_backed ? open_for_writing(area.path)
-                                       : ::open(area.path.c_str(), O_WRONLY | O_CLOEXEC));
+        Descriptor fd(area.file_backed ? open_for_writing(area.path) : ::open(area.path.c_str(), O_WRONLY | O_CLOEXEC));
         if (fd.get() < 0) return os_error(errno);
         if (std::int32_t code = write_all(fd.get(), offset, data, dataLength)) return code;
         if (area.file_backed && ::fsync(fd.get()) != 0) return os_error(errno);

@@ -44,7 +44,8 @@ TEST(LinuxStorage, nvmem_devices_go_by_their_place_not_their_names_and_files_fol
     nvmem(root, "0-00500", "i2c-1/1-0050", 256);
     nvmem(root, "cmos_nvram0", "pnp0/00:03/rtc/rtc0", 242);
     std::string board = R"({"storage": {"files": [{"path": ")" + root.path() + R"(/b.bin", "size": 10},
-                                                {"path": ")" + root.path() + R"(/a.bin", "size": 20}]}})";
+                                                {"path": ")" +
+                        root.path() + R"(/a.bin", "size": 20}]}})";
     ASSERT_EQ(configure(root, board), OMBIX_RC_OK);
     // i2c:Aux... sorts before i2c:SMBus..., both before pnp0.
     EXPECT_EQ(sizes(), (std::vector<int32_t>{256, 128, 242, 10, 20}));
@@ -105,8 +106,7 @@ TEST(LinuxStorage, a_file_area_reads_zeros_until_written_and_keeps_what_was_writ
     FakeRoot root;
     std::string path = root.path() + "/areas/user.bin";
     mkdir((root.path() + "/areas").c_str(), 0700);
-    ASSERT_EQ(configure(root, R"({"storage": {"files": [{"path": ")" + path + R"(", "size": 4096}]}})"),
-              OMBIX_RC_OK);
+    ASSERT_EQ(configure(root, R"({"storage": {"files": [{"path": ")" + path + R"(", "size": 4096}]}})"), OMBIX_RC_OK);
     std::vector<uint8_t> back(16, 0x55);
     ASSERT_EQ(OmbixStorageRead(0, 0, 4080, back.data(), 16), OMBIX_RC_OK);
     EXPECT_EQ(back, std::vector<uint8_t>(16, 0));
@@ -142,13 +142,12 @@ TEST(LinuxStorage, an_area_that_cannot_be_written_answers_the_system_error) {
 
 TEST(LinuxStorage, the_board_file_refuses_storage_files_it_cannot_serve) {
     FakeRoot root;
-    for (const char *bad : {R"({"storage": {"files": [{"path": "/a"}]}})",
-                            R"({"storage": {"files": [{"path": "relative", "size": 1}]}})",
-                            R"({"storage": {"files": [{"path": "/a", "size": 0}]}})",
-                            R"({"storage": {"files": [{"path": "/a", "size": 2147483648}]}})",
-                            R"({"storage": {"files": [{"path": "/a", "size": 1, "mode": 1}]}})",
-                            R"({"storage": {"nvmem": 1}})", R"({"storage": []})", R"({"disks": {"virtual": "yes"}})",
-                            R"({"disks": {"loop": true}})"}) {
+    for (const char *bad :
+         {R"({"storage": {"files": [{"path": "/a"}]}})", R"({"storage": {"files": [{"path": "relative", "size": 1}]}})",
+          R"({"storage": {"files": [{"path": "/a", "size": 0}]}})",
+          R"({"storage": {"files": [{"path": "/a", "size": 2147483648}]}})",
+          R"({"storage": {"files": [{"path": "/a", "size": 1, "mode": 1}]}})", R"({"storage": {"nvmem": 1}})",
+          R"({"storage": []})", R"({"disks": {"virtual": "yes"}})", R"({"disks": {"loop": true}})"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(configure(root, bad), OMBIX_LINUX_RC_BAD_BOARD_FILE);
     }
