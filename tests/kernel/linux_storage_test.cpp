@@ -60,7 +60,8 @@ class LinuxStorageOnKernel : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (Guest::skip_reason()) return;
-        image_made_ = std::system(("sh -c " + shell_quote(kMakeImage) + " make-image " + shell_quote(kImage)).c_str()) == 0;
+        image_made_ =
+            std::system(("sh -c " + shell_quote(kMakeImage) + " make-image " + shell_quote(kImage)).c_str()) == 0;
         if (!image_made_) return;
         BoardGuestOptions options;
         options.modules = {"i2c-stub chip_addr=0x50", "i2c-dev", "at24", "ahci", "sd_mod", "ext4"};
@@ -144,8 +145,8 @@ TEST_F(LinuxStorageOnKernel, a_file_area_keeps_what_was_written_when_ombixd_is_k
     EXPECT_EQ(back, data);
     // The guest's side: the file ends where the area does and holds the bytes.
     EXPECT_EQ(board_->out("stat -c %s /var/lib/ombix-areas/user.bin"), std::to_string(kFileAreaSize) + "\n");
-    std::istringstream dump(board_->out("od -An -v -tu1 -j " + std::to_string(kFileAreaSize - 3000) +
-                                        " /var/lib/ombix-areas/user.bin"));
+    std::istringstream dump(
+        board_->out("od -An -v -tu1 -j " + std::to_string(kFileAreaSize - 3000) + " /var/lib/ombix-areas/user.bin"));
     std::vector<uint8_t> on_disk;
     unsigned byte = 0;
     while (dump >> byte) on_disk.push_back(static_cast<uint8_t>(byte));
@@ -194,8 +195,9 @@ TEST_F(LinuxStorageOnKernel, smart_attributes_of_the_ata_disk_match_what_smartct
     ASSERT_EQ(OmbixR_GetDiskDriveSMARTAttrs(h_, sda, attrs.data(), count), OMBIX_RC_OK);
     // smartctl's table: ID# ATTRIBUTE_NAME FLAG VALUE WORST THRESH TYPE UPDATED WHEN_FAILED RAW_VALUE, the raw
     // value a plain number where nothing follows it (-1 where smartctl formats it otherwise).
-    std::istringstream table(board_->out(
-        "smartctl -A /dev/sda | awk '$1 ~ /^[0-9]+$/ {print $1, $3, $4, $5, (NF == 10 && $10 ~ /^[0-9]+$/) ? $10 : -1}'"));
+    std::istringstream table(
+        board_->out("smartctl -A /dev/sda | awk '$1 ~ /^[0-9]+$/ {print $1, $3, $4, $5, (NF == 10 && $10 ~ /^[0-9]+$/) "
+                    "? $10 : -1}'"));
     std::vector<SMART_ATTRIBUTE> expected;
     std::vector<long long> raws;
     unsigned id = 0, value = 0, worst = 0;
