@@ -46,6 +46,13 @@ std::string unescaped(const std::string &field) {
     return out;
 }
 
+// The device node of a block device: sysfs writes the "/" of names such as
+// "cciss/c0d0" as "!".
+std::string device_node(const Board &board, std::string name) {
+    std::replace(name.begin(), name.end(), '!', '/');
+    return board.path("/dev/" + name);
+}
+
 std::string read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -60,7 +67,7 @@ std::vector<Disk> list_disks(const Board &board) {
     std::vector<std::pair<std::string, Disk>> found;
     for (const std::string &name : list_folder(folder)) {
         if (is_virtual(name) && !board.file.virtual_disks) continue;
-        Disk disk{name, folder + "/" + name, board.path("/dev/" + name)};
+        Disk disk{name, folder + "/" + name, device_node(board, name)};
         found.emplace_back(stable_key(resolved(disk.sysfs)), disk);
     }
     std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -77,7 +84,7 @@ std::vector<Partition> list_partitions(const Board &board, const std::vector<Dis
             std::string sysfs = disk.sysfs + "/" + name;
             auto number = read_integer(sysfs + "/partition");
             if (!number) continue;
-            found.emplace_back(*number, Partition{name, sysfs, board.path("/dev/" + name)});
+            found.emplace_back(*number, Partition{name, sysfs, device_node(board, name)});
         }
         std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         for (auto &f : found) partitions.push_back(f.second);

@@ -109,8 +109,12 @@ TEST(LinuxSystem, a_machine_with_nothing_answers_every_group_with_a_code_or_an_e
     EXPECT_EQ(OmbixWatchdogTrigger(0), OMBIX_LINUX_RC_WATCHDOG_NOT_ENABLED);
     EXPECT_EQ(OmbixWatchdogDisable(0), OMBIX_LINUX_RC_WATCHDOG_NOT_ENABLED);
     EXPECT_EQ(OmbixGetMemoryModuleCount(0, &value), OMBIX_LINUX_RC_NOT_SUPPORTED);
-    EXPECT_EQ(OmbixGetDisplayCount(0, &value), OMBIX_RC_OK);
-    EXPECT_EQ(value, 0);
+    for (auto get_count :
+         {OmbixGetDisplayCount, OmbixGetStorageCount, OmbixGetDiskDriveCount, OmbixGetDiskDrivePartitionCount}) {
+        value = -1;
+        EXPECT_EQ(get_count(0, &value), OMBIX_RC_OK);
+        EXPECT_EQ(value, 0);
+    }
     EXPECT_TRUE(OMBIX_LINUX_RC_IS_OS_ERROR(OmbixSystemUpTime(0, &value)));
     LIB_VERSION version{};
     EXPECT_EQ(OmbixGetLibVersion(0, &version), OMBIX_RC_OK);
