@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "call_names.h"
+#include "local_api_setup.h"
 
 namespace ombixd {
 namespace {
@@ -44,10 +45,7 @@ std::string loader_error() {
 
 bool load_board(const std::string &board, const std::string &board_config, LocalApi &api, std::string &error) {
     if (board == "sim") {
-        if (!board_config.empty()) {
-            error = "the simulated board takes no --board-config";
-            return false;
-        }
+        if (!board_config.empty() && !configure_linked_board(board_config, error)) return false;
         api = linked_local_api();
         return true;
     }
