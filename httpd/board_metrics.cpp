@@ -128,8 +128,9 @@ void read_system(BoardReader &reader) {
     add_scalar(reader, "OmbixSystemUpTime", reader.family("ombix_up_time_seconds", "Time since the board started."));
     add_scalar(reader, "OmbixGetBootCounter",
                reader.family("ombix_boots_total", "Times the board has started.", MetricType::Counter));
-    add_scalar(reader, "OmbixGetIntruderStatus",
-               reader.family("ombix_intruder_detected", "1 when the case was opened since the intruder status was reset."));
+    add_scalar(
+        reader, "OmbixGetIntruderStatus",
+        reader.family("ombix_intruder_detected", "1 when the case was opened since the intruder status was reset."));
     add_scalar(reader, "OmbixGetPerformanceState",
                reader.family("ombix_performance_state", "The performance state in force; 0 is the fastest."));
     add_scalar(reader, "OmbixGetCpuPerformance",
@@ -153,7 +154,8 @@ void read_temperatures(BoardReader &reader) {
     }
     add_scalar(reader, "OmbixGetChipsetTemp",
                reader.family("ombix_chipset_temperature_celsius", "Temperature of the chipset."));
-    add_scalar(reader, "OmbixGetSystemTemp", reader.family("ombix_system_temperature_celsius", "Temperature of the system."));
+    add_scalar(reader, "OmbixGetSystemTemp",
+               reader.family("ombix_system_temperature_celsius", "Temperature of the system."));
 }
 
 // Every sensor of a list call, by its number and name.
@@ -184,7 +186,8 @@ void read_fans(BoardReader &reader) {
     MetricFamily &mode = reader.family(
         "ombix_fan_mode", "Mode of each fan: 0 automatic, 1 manual duty cycle, 2 manual speed, 3 thermal cruise.");
     for (std::int64_t n = 0; n < count; ++n) {
-        const char *name = json_string_value(field(json_array_get(value_at(list, 0), static_cast<std::size_t>(n)), "name"));
+        const char *name =
+            json_string_value(field(json_array_get(value_at(list, 0), static_cast<std::size_t>(n)), "name"));
         Labels labels{{"fan", std::to_string(n)}, {"name", name != nullptr ? name : ""}};
         json_t *speed = reader.run("OmbixGetFanSpeed", {{"fanNr", n}});
         if (json_is_integer(value_at(speed, 0)) && json_is_integer(value_at(speed, 1))) {
@@ -209,11 +212,15 @@ void read_batteries(BoardReader &reader) {
     std::int64_t count = count_of(reader, "OmbixGetBatteryCount", kMostBatteries);
     MetricFamily &voltage = reader.family("ombix_battery_voltage_volts", "Present voltage of each battery.");
     MetricFamily &remaining = reader.family("ombix_battery_remaining_capacity_joules", "Energy left in each battery.");
-    MetricFamily &full = reader.family("ombix_battery_full_capacity_joules", "Energy each battery holds when fully charged.");
-    MetricFamily &ratio = reader.family("ombix_battery_charge_ratio", "Energy left in each battery, as a share of its full charge.");
-    MetricFamily &time_left = reader.family("ombix_battery_remaining_time_seconds", "Time each battery lasts at the present rate.");
-    MetricFamily &charge = reader.family("ombix_battery_charge_state",
-                                         "Charge state of each battery: 0 unknown, 1 charging, 2 discharging, 3 not charging, 4 full.");
+    MetricFamily &full =
+        reader.family("ombix_battery_full_capacity_joules", "Energy each battery holds when fully charged.");
+    MetricFamily &ratio =
+        reader.family("ombix_battery_charge_ratio", "Energy left in each battery, as a share of its full charge.");
+    MetricFamily &time_left =
+        reader.family("ombix_battery_remaining_time_seconds", "Time each battery lasts at the present rate.");
+    MetricFamily &charge =
+        reader.family("ombix_battery_charge_state",
+                      "Charge state of each battery: 0 unknown, 1 charging, 2 discharging, 3 not charging, 4 full.");
     for (std::int64_t n = 0; n < count; ++n) {
         json_t *info = reader.run("OmbixGetBatteryInfo", {{"slotNr", n}});
         json_t *state = reader.run("OmbixGetBatteryState", {{"slotNr", n}});

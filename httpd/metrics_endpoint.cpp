@@ -34,11 +34,13 @@ Answer scrape() noexcept {
     Answer answer;
     try {
         const auto started = std::chrono::steady_clock::now();
-        const auto deadline =
-            started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(current.deadline_s));
+        const auto deadline = started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                            std::chrono::duration<double>(current.deadline_s));
         std::vector<prometheus::MetricFamily> families = board_families(deadline);
         prometheus::MetricFamily took{"ombix_board_read_duration_seconds",
-                                      "Time the board reads of this scrape took.", prometheus::MetricType::Gauge, {}};
+                                      "Time the board reads of this scrape took.",
+                                      prometheus::MetricType::Gauge,
+                                      {}};
         took.metric.emplace_back();
         took.metric.back().gauge.value =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

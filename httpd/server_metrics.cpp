@@ -24,15 +24,20 @@ using prometheus::BuildHistogram;
 // milliseconds on a real bus: buckets from 25 µs to 2.5 s.
 prometheus::Histogram::BucketBoundaries call_buckets() {
     return {0.000025, 0.00005, 0.0001, 0.00025, 0.0005, 0.001, 0.0025, 0.005,
-            0.01,     0.025,   0.05,   0.1,     0.25,    0.5,   1,      2.5};
+            0.01,     0.025,   0.05,   0.1,     0.25,   0.5,   1,      2.5};
 }
 
 struct Metrics {
     prometheus::Registry registry;
     prometheus::Family<prometheus::Counter> &calls =
-        BuildCounter().Name("ombix_calls_total").Help("Calls run by the executor, by call name and return code.").Register(registry);
-    prometheus::Family<prometheus::Histogram> &durations =
-        BuildHistogram().Name("ombix_call_duration_seconds").Help("Time the executor took for a call, by call name.").Register(registry);
+        BuildCounter()
+            .Name("ombix_calls_total")
+            .Help("Calls run by the executor, by call name and return code.")
+            .Register(registry);
+    prometheus::Family<prometheus::Histogram> &durations = BuildHistogram()
+                                                               .Name("ombix_call_duration_seconds")
+                                                               .Help("Time the executor took for a call, by call name.")
+                                                               .Register(registry);
     prometheus::Family<prometheus::Counter> &answers =
         BuildCounter().Name("ombix_http_responses_total").Help("HTTP answers sent, by status.").Register(registry);
     prometheus::Family<prometheus::Counter> &refusals =
@@ -50,12 +55,11 @@ struct Metrics {
             .Name("ombix_board_read_failures_total")
             .Help("Board reads of a scrape that failed, by call name; the series of that read are left out.")
             .Register(registry);
-    prometheus::Counter &read_deadlines =
-        BuildCounter()
-            .Name("ombix_board_read_deadline_exceeded_total")
-            .Help("Scrapes whose board reads were cut short by the scrape deadline.")
-            .Register(registry)
-            .Add({});
+    prometheus::Counter &read_deadlines = BuildCounter()
+                                              .Name("ombix_board_read_deadline_exceeded_total")
+                                              .Help("Scrapes whose board reads were cut short by the scrape deadline.")
+                                              .Register(registry)
+                                              .Add({});
 
     Metrics() {
         BuildGauge()

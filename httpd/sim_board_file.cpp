@@ -129,13 +129,11 @@ bool read_board(Reader &r, const json_t *root, Board &board) {
             return r.list(v, key, board.cpuTemps,
                           [&](const json_t *e, const std::string &at, std::int32_t &t) { return r.integer(e, at, t); });
         if (key == "tempSensors")
-            return r.list(v, key, board.tempSensors, [&](const json_t *e, const std::string &at, auto &s) {
-                return read_sensor(r, e, at, s);
-            });
+            return r.list(v, key, board.tempSensors,
+                          [&](const json_t *e, const std::string &at, auto &s) { return read_sensor(r, e, at, s); });
         if (key == "voltageSensors")
-            return r.list(v, key, board.voltageSensors, [&](const json_t *e, const std::string &at, auto &s) {
-                return read_sensor(r, e, at, s);
-            });
+            return r.list(v, key, board.voltageSensors,
+                          [&](const json_t *e, const std::string &at, auto &s) { return read_sensor(r, e, at, s); });
         if (key == "fans")
             return r.list(v, key, board.fans,
                           [&](const json_t *e, const std::string &at, auto &f) { return read_fan(r, e, at, f); });

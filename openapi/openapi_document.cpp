@@ -102,8 +102,8 @@ json_t *json_content(json_t *schema) {
 }
 
 json_t *refusal(const char *description) {
-    return json_pack("{s:s, s:o}", "description", description,
-                     "content", json_content(json_pack("{s:s}", "$ref", "#/components/schemas/Refusal")));
+    return json_pack("{s:s, s:o}", "description", description, "content",
+                     json_content(json_pack("{s:s}", "$ref", "#/components/schemas/Refusal")));
 }
 
 json_t *call_operation(const calls::CallDescription &call) {
@@ -118,23 +118,24 @@ json_t *call_operation(const calls::CallDescription &call) {
         }
         if (calls::is_output(m.role)) json_array_append_new(outputs, named_value(m.name, output_schema(m)));
     }
-    json_t *result = json_pack(
-        "{s:s, s:[s,s], s:{s:{s:s, s:I, s:I}, s:{s:[{s:I}, o]}}}", "type", "object", "required", "ret", "outs",
-        "properties", "ret", "type", "integer", "minimum", static_cast<json_int_t>(INT32_MIN), "maximum",
-        static_cast<json_int_t>(INT32_MAX), "outs", "anyOf", "maxItems", json_int_t{0}, value_list(outputs));
-    json_object_set_new(result, "description",
-                        json_string("The return code; the outputs travel only with codes 0 and 16, else outs is empty."));
+    json_t *result = json_pack("{s:s, s:[s,s], s:{s:{s:s, s:I, s:I}, s:{s:[{s:I}, o]}}}", "type", "object", "required",
+                               "ret", "outs", "properties", "ret", "type", "integer", "minimum",
+                               static_cast<json_int_t>(INT32_MIN), "maximum", static_cast<json_int_t>(INT32_MAX),
+                               "outs", "anyOf", "maxItems", json_int_t{0}, value_list(outputs));
+    json_object_set_new(
+        result, "description",
+        json_string("The return code; the outputs travel only with codes 0 and 16, else outs is empty."));
     const bool takes_parameters = call.parameter_count > 0;
     json_t *body_schema = takes_parameters ? value_list(parameters)
                                            : json_pack("{s:[{s:s, s:I}, {s:s}]}", "anyOf", "type", "array", "maxItems",
                                                        json_int_t{0}, "type", "null");
     if (!takes_parameters) json_decref(parameters);
-    json_t *request = json_pack("{s:b, s:{s:{s:o, s:o}}}", "required", takes_parameters, "content",
-                                "application/json", "schema", body_schema, "example", example);
+    json_t *request = json_pack("{s:b, s:{s:{s:o, s:o}}}", "required", takes_parameters, "content", "application/json",
+                                "schema", body_schema, "example", example);
     json_t *responses = json_pack(
         "{s:{s:s, s:o}, s:{s:s, s:o}, s:o, s:o, s:o, s:o}", "200", "description",
-        "The result object: the call ran, or its parameters did not match (65543).", "content",
-        json_content(result), "400", "description",
+        "The result object: the call ran, or its parameters did not match (65543).", "content", json_content(result),
+        "400", "description",
         "The error object (a parameter list of the wrong length), or a refusal of a body that is not JSON, is "
         "nested too deeply or carries a bad Ombix-Request-Id.",
         "content",
@@ -171,10 +172,10 @@ json_t *fixed_paths() {
 }
 
 json_t *components() {
-    json_t *schemas = json_pack(
-        "{s:{s:s, s:[s], s:{s:{s:s}}}, s:{s:s, s:[s,s], s:{s:{s:s}, s:{s:s}}}}", "Refusal", "type", "object",
-        "required", "error", "properties", "error", "type", "string", "ErrorObject", "type", "object", "required",
-        "error", "errorMsg", "properties", "error", "type", "string", "errorMsg", "type", "object");
+    json_t *schemas = json_pack("{s:{s:s, s:[s], s:{s:{s:s}}}, s:{s:s, s:[s,s], s:{s:{s:s}, s:{s:s}}}}", "Refusal",
+                                "type", "object", "required", "error", "properties", "error", "type", "string",
+                                "ErrorObject", "type", "object", "required", "error", "errorMsg", "properties", "error",
+                                "type", "string", "errorMsg", "type", "object");
     for (const RecordLayout *record : all_records()) json_object_set_new(schemas, record->name, record_schema(*record));
     return json_pack("{s:o, s:{s:{s:s, s:s, s:s}}}", "schemas", schemas, "securitySchemes", "bearer", "type", "http",
                      "scheme", "bearer", "description",
