@@ -1,25 +1,26 @@
 #include "board_metrics.h"
 
-#include <jansson.h>
-
+#include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <deque>
-#include <string>
+#include <initializer_list>
+#include <utility>
 
 #include "api_lock.h"
+#include "call_table.h"
+#include "exposition_writer.h"
 #include "server_metrics.h"
 
 namespace ombixd {
 namespace {
 
-using prometheus::ClientMetric;
-using prometheus::MetricFamily;
-using prometheus::MetricType;
-using Labels = std::vector<ClientMetric::Label>;
+namespace calls = ombix::calls;
 
 // Lists the board could claim to be endless are read this far, so that a
-// scrape stays bounded; the executor itself stops record lists at 512.
+// scrape stays bounded.
 constexpr std::int64_t kMostCpus = 64;
+constexpr std::int64_t kMostSensors = 512;
 constexpr std::int64_t kMostFans = 64;
 constexpr std::int64_t kMostBatteries = 16;
 constexpr std::int64_t kMostGpioLines = 512;
@@ -27,252 +28,196 @@ constexpr std::int64_t kMostGpioLines = 512;
 constexpr double kMilli = 0.001;
 constexpr double kJoulesPerMilliwattHour = 3.6;
 
-// Runs calls through the executor, as a client's calls run, and keeps the
-// families they fill.
+// The position of a call in the table order, found once per call.
+std::size_t index_of(const char *name) {
+    std::size_t index = 0;
+    for (const calls::CallDescription *call : calls::all()) {
+        if (std::strcmp(call->name, name) == 0) return index;
+        ++index;
+    }
+    return index;
+}
+
+// Calls board functions as the executor would (handle 0, under the API lock
+// unless the board is thread-safe) and keeps the families they fill.
 class BoardReader {
 public:
     explicit BoardReader(std::chrono::steady_clock::time_point deadline) : deadline_(deadline) {}
 
-    // The output list of `call` with integer parameters named `names`, or
-    // null when the board failed the call (counted) or time ran out.
-    // The caller releases the list.
-    json_t *run(const char *call, std::initializer_list<std::pair<const char *, std::int64_t>> parameters = {}) {
-        if (cut_) return nullptr;
+    // True when `Row`'s function ran and answered 0 or 16; a failure is
+    // counted, a read past the deadline is not made.
+    template <typename Row, typename... Arguments>
+    bool read(Arguments... arguments) {
+        if (cut_) return false;
         if (std::chrono::steady_clock::now() >= deadline_) {
             cut_ = true;
             count_board_read_deadline();
-            return nullptr;
+            return false;
         }
-        json_t *list = nullptr;
-        if (parameters.size() > 0) {
-            list = json_array();
-            for (const auto &[name, value] : parameters)
-                json_array_append_new(list, json_pack("{s:s, s:I}", "i", name, "v", static_cast<json_int_t>(value)));
+        static const std::size_t index = index_of(Row::kDescription.name);
+        auto function = reinterpret_cast<typename Row::Function>(board_function(index));
+        std::int32_t code = -1;
+        if (function != nullptr) {
+            auto lock = lock_board();
+            code = function(0, arguments...);
         }
-        json_t *answer = execute(call, list);
-        json_decref(list);
-        json_t *outs = nullptr;
-        json_int_t code = json_integer_value(json_object_get(answer, "ret"));
-        if (answer != nullptr && json_is_integer(json_object_get(answer, "ret")) && (code == 0 || code == 16))
-            outs = json_incref(json_object_get(answer, "outs"));
-        json_decref(answer);
-        if (!json_is_array(outs)) {
-            json_decref(outs);
-            count_board_read_failure(call);
-            return nullptr;
-        }
-        return outs;
+        if (code == OMBIX_RC_OK || code == OMBIX_RC_OUTPUTS_VALID) return true;
+        count_board_read_failure(Row::kDescription.name);
+        return false;
     }
 
-    MetricFamily &family(const char *name, const char *help, MetricType type = MetricType::Gauge) {
-        families_.push_back(MetricFamily{name, help, type, {}});
+    Family &family(const char *name, const char *help, const char *type = "gauge") {
+        families_.emplace_back(name, help, type);
         return families_.back();
     }
 
-    std::vector<MetricFamily> take() {
-        std::vector<MetricFamily> kept;
-        for (MetricFamily &f : families_)
-            if (!f.metric.empty()) kept.push_back(std::move(f));
-        return kept;
+    void append(std::string &out) const {
+        for (const Family &f : families_) f.append(out);
     }
 
 private:
     std::chrono::steady_clock::time_point deadline_;
     bool cut_ = false;
-    std::deque<MetricFamily> families_;  // a deque: the families handed out stay where they are
+    std::deque<Family> families_;  // a deque: the families handed out stay where they are
 };
 
-// The value "v" of the named value at `index` of a value list.
-json_t *value_at(const json_t *list, std::size_t index) {
-    return json_object_get(json_array_get(list, index), "v");
+std::string number(std::int64_t n) {
+    char text[24];
+    auto end = std::to_chars(text, text + sizeof text, n).ptr;
+    return std::string(text, end);
 }
 
-// The value "v" of the named value called `name` in a record's value list.
-json_t *field(const json_t *record, const char *name) {
-    std::size_t k;
-    json_t *named;
-    json_array_foreach(record, k, named) {
-        const char *key = json_string_value(json_object_get(named, "i"));
-        if (key != nullptr && std::string(key) == name) return json_object_get(named, "v");
-    }
-    return nullptr;
-}
-
-void add(MetricFamily &family, Labels labels, double value) {
-    ClientMetric metric;
-    metric.label = std::move(labels);
-    if (family.type == MetricType::Counter)
-        metric.counter.value = value;
-    else
-        metric.gauge.value = value;
-    family.metric.push_back(std::move(metric));
-}
-
-// Adds the integer output `index` of `call` (no parameters), scaled.
-void add_scalar(BoardReader &reader, const char *call, MetricFamily &family, double scale = 1) {
-    json_t *outs = reader.run(call);
-    json_t *value = value_at(outs, 0);
-    if (json_is_integer(value)) add(family, {}, static_cast<double>(json_integer_value(value)) * scale);
-    json_decref(outs);
-}
-
-// The count a counting call answers, 0 when it fails.
-std::int64_t count_of(BoardReader &reader, const char *call, std::int64_t most) {
-    json_t *outs = reader.run(call);
-    json_int_t count = json_integer_value(value_at(outs, 0));
-    json_decref(outs);
-    return count < 0 ? 0 : count > most ? most : count;
+template <typename Row, typename T>
+void scalar(BoardReader &reader, Family &family, double scale = 1) {
+    T value{};
+    if (reader.read<Row>(&value)) family.add({}, static_cast<double>(value) * scale);
 }
 
 void read_system(BoardReader &reader) {
-    add_scalar(reader, "OmbixSystemUpTime", reader.family("ombix_up_time_seconds", "Time since the board started."));
-    add_scalar(reader, "OmbixGetBootCounter",
-               reader.family("ombix_boots_total", "Times the board has started.", MetricType::Counter));
-    add_scalar(
-        reader, "OmbixGetIntruderStatus",
+    scalar<calls::SystemUpTime, std::int32_t>(reader,
+                                              reader.family("ombix_up_time_seconds", "Time since the board started."));
+    scalar<calls::GetBootCounter, std::int32_t>(
+        reader, reader.family("ombix_boots_total", "Times the board has started.", "counter"));
+    scalar<calls::GetIntruderStatus, std::int32_t>(
+        reader,
         reader.family("ombix_intruder_detected", "1 when the case was opened since the intruder status was reset."));
-    add_scalar(reader, "OmbixGetPerformanceState",
-               reader.family("ombix_performance_state", "The performance state in force; 0 is the fastest."));
-    add_scalar(reader, "OmbixGetCpuPerformance",
-               reader.family("ombix_cpu_performance_ratio", "The CPU performance limit, as a share of the maximum."),
-               0.01);
-    add_scalar(reader, "OmbixWatchdogGetCap",
-               reader.family("ombix_watchdog_max_timeout_seconds",
-                             "The longest timeout the board's watchdog takes; 0 when the board has no watchdog."));
+    scalar<calls::GetPerformanceState, std::uint32_t>(
+        reader, reader.family("ombix_performance_state", "The performance state in force; 0 is the fastest."));
+    scalar<calls::GetCpuPerformance, std::int8_t>(
+        reader, reader.family("ombix_cpu_performance_ratio", "The CPU performance limit, as a share of the maximum."),
+        0.01);
+    scalar<calls::WatchdogGetCap, std::int32_t>(
+        reader, reader.family("ombix_watchdog_max_timeout_seconds",
+                              "The longest timeout the board's watchdog takes; 0 when the board has no watchdog."));
 }
 
 void read_temperatures(BoardReader &reader) {
-    MetricFamily &cpu = reader.family("ombix_cpu_temperature_celsius", "Temperature of each CPU package.");
-    json_t *info = reader.run("OmbixGetCpuInfo");
-    json_int_t cpus = json_integer_value(field(value_at(info, 0), "cpuCount"));
-    json_decref(info);
-    for (json_int_t n = 0; n < cpus && n < kMostCpus; ++n) {
-        json_t *outs = reader.run("OmbixGetCpuTemp", {{"cpuNr", n}});
-        if (json_is_integer(value_at(outs, 0)))
-            add(cpu, {{"cpu", std::to_string(n)}}, static_cast<double>(json_integer_value(value_at(outs, 0))));
-        json_decref(outs);
+    Family &cpu = reader.family("ombix_cpu_temperature_celsius", "Temperature of each CPU package.");
+    CPU_INFO info{};
+    if (reader.read<calls::GetCpuInfo>(&info)) {
+        for (std::int32_t n = 0; n < info.cpuCount && n < kMostCpus; ++n) {
+            std::int32_t value = 0;
+            if (reader.read<calls::GetCpuTemp>(n, &value)) cpu.add({{"cpu", number(n)}}, value);
+        }
     }
-    add_scalar(reader, "OmbixGetChipsetTemp",
-               reader.family("ombix_chipset_temperature_celsius", "Temperature of the chipset."));
-    add_scalar(reader, "OmbixGetSystemTemp",
-               reader.family("ombix_system_temperature_celsius", "Temperature of the system."));
+    scalar<calls::GetChipsetTemp, std::int32_t>(
+        reader, reader.family("ombix_chipset_temperature_celsius", "Temperature of the chipset."));
+    scalar<calls::GetSystemTemp, std::int32_t>(
+        reader, reader.family("ombix_system_temperature_celsius", "Temperature of the system."));
 }
 
-// Every sensor of a list call, by its number and name.
-void read_sensors(BoardReader &reader, const char *count_call, const char *list_call, const char *count_name,
-                  MetricFamily &family, double scale) {
-    std::int64_t count = count_of(reader, count_call, 512);
-    if (count == 0) return;
-    json_t *outs = reader.run(list_call, {{count_name, count}});
-    json_t *sensors = value_at(outs, 0);
-    std::size_t k;
-    json_t *sensor;
-    json_array_foreach(sensors, k, sensor) {
-        json_t *value = field(sensor, "value");
-        const char *name = json_string_value(field(sensor, "name"));
-        if (json_is_integer(value))
-            add(family, {{"sensor", std::to_string(k)}, {"name", name != nullptr ? name : ""}},
-                static_cast<double>(json_integer_value(value)) * scale);
+// Every sensor of a list, by its number and name.
+template <typename CountRow, typename ListRow>
+void read_sensors(BoardReader &reader, Family &family, double scale) {
+    std::int32_t count = 0;
+    if (!reader.read<CountRow>(&count) || count <= 0) return;
+    if (count > kMostSensors) count = kMostSensors;
+    std::vector<SENSOR_VALUE> sensors(static_cast<std::size_t>(count));
+    if (!reader.read<ListRow>(sensors.data(), count)) return;
+    for (std::int32_t k = 0; k < count; ++k) {
+        const SENSOR_VALUE &s = sensors[static_cast<std::size_t>(k)];
+        family.add({{"sensor", number(k)}, {"name", text_of(s.name)}}, s.value * scale);
     }
-    json_decref(outs);
 }
 
 void read_fans(BoardReader &reader) {
-    std::int64_t count = count_of(reader, "OmbixGetFanCount", kMostFans);
-    if (count == 0) return;
-    json_t *list = reader.run("OmbixGetFanList", {{"fanCount", count}});
-    MetricFamily &rpm = reader.family("ombix_fan_speed_rpm", "Speed of each fan, in revolutions per minute.");
-    MetricFamily &pwm = reader.family("ombix_fan_pwm", "Duty cycle driving each fan, 0 to 255; 0 stops it.");
-    MetricFamily &mode = reader.family(
+    std::int32_t count = 0;
+    if (!reader.read<calls::GetFanCount>(&count) || count <= 0) return;
+    if (count > kMostFans) count = kMostFans;
+    std::vector<FAN_INFO> fans(static_cast<std::size_t>(count));
+    const bool named = reader.read<calls::GetFanList>(fans.data(), count);
+    Family &rpm = reader.family("ombix_fan_speed_rpm", "Speed of each fan, in revolutions per minute.");
+    Family &pwm = reader.family("ombix_fan_pwm", "Duty cycle driving each fan, 0 to 255; 0 stops it.");
+    Family &mode = reader.family(
         "ombix_fan_mode", "Mode of each fan: 0 automatic, 1 manual duty cycle, 2 manual speed, 3 thermal cruise.");
-    for (std::int64_t n = 0; n < count; ++n) {
-        const char *name =
-            json_string_value(field(json_array_get(value_at(list, 0), static_cast<std::size_t>(n)), "name"));
-        Labels labels{{"fan", std::to_string(n)}, {"name", name != nullptr ? name : ""}};
-        json_t *speed = reader.run("OmbixGetFanSpeed", {{"fanNr", n}});
-        if (json_is_integer(value_at(speed, 0)) && json_is_integer(value_at(speed, 1))) {
-            add(pwm, labels, static_cast<double>(json_integer_value(value_at(speed, 0))));
-            add(rpm, labels, static_cast<double>(json_integer_value(value_at(speed, 1))));
+    for (std::int32_t n = 0; n < count; ++n) {
+        Labels labels{{"fan", number(n)}, {"name", named ? text_of(fans[static_cast<std::size_t>(n)].name) : ""}};
+        std::uint8_t duty = 0, fan_mode = 0;
+        std::int32_t speed = 0;
+        if (reader.read<calls::GetFanSpeed>(n, &duty, &speed)) {
+            rpm.add(labels, speed);
+            pwm.add(labels, duty);
         }
-        json_decref(speed);
-        json_t *fan_mode = reader.run("OmbixGetFanMode", {{"fanNr", n}});
-        if (json_is_integer(value_at(fan_mode, 0)))
-            add(mode, labels, static_cast<double>(json_integer_value(value_at(fan_mode, 0))));
-        json_decref(fan_mode);
+        if (reader.read<calls::GetFanMode>(n, &fan_mode)) mode.add(labels, fan_mode);
     }
-    json_decref(list);
-}
-
-// A record field that the board reports, -1 standing for "unreported".
-bool reported(const json_t *value) {
-    return json_is_integer(value) && json_integer_value(value) >= 0;
 }
 
 void read_batteries(BoardReader &reader) {
-    std::int64_t count = count_of(reader, "OmbixGetBatteryCount", kMostBatteries);
-    MetricFamily &voltage = reader.family("ombix_battery_voltage_volts", "Present voltage of each battery.");
-    MetricFamily &remaining = reader.family("ombix_battery_remaining_capacity_joules", "Energy left in each battery.");
-    MetricFamily &full =
-        reader.family("ombix_battery_full_capacity_joules", "Energy each battery holds when fully charged.");
-    MetricFamily &ratio =
+    std::int8_t count = 0;
+    if (!reader.read<calls::GetBatteryCount>(&count) || count <= 0) return;
+    Family &voltage = reader.family("ombix_battery_voltage_volts", "Present voltage of each battery.");
+    Family &remaining = reader.family("ombix_battery_remaining_capacity_joules", "Energy left in each battery.");
+    Family &full = reader.family("ombix_battery_full_capacity_joules", "Energy each battery holds when fully charged.");
+    Family &ratio =
         reader.family("ombix_battery_charge_ratio", "Energy left in each battery, as a share of its full charge.");
-    MetricFamily &time_left =
+    Family &time_left =
         reader.family("ombix_battery_remaining_time_seconds", "Time each battery lasts at the present rate.");
-    MetricFamily &charge =
+    Family &charge =
         reader.family("ombix_battery_charge_state",
                       "Charge state of each battery: 0 unknown, 1 charging, 2 discharging, 3 not charging, 4 full.");
-    for (std::int64_t n = 0; n < count; ++n) {
-        json_t *info = reader.run("OmbixGetBatteryInfo", {{"slotNr", n}});
-        json_t *state = reader.run("OmbixGetBatteryState", {{"slotNr", n}});
-        const char *name = json_string_value(field(value_at(info, 0), "deviceName"));
-        Labels labels{{"battery", std::to_string(n)}, {"name", name != nullptr ? name : ""}};
-        json_t *record = value_at(state, 0);
-        json_t *designed = field(value_at(info, 0), "fullyChargedCapacity");
-        json_t *left = field(record, "remainingCapacity");
-        if (reported(field(record, "currentVoltage")))
-            add(voltage, labels, static_cast<double>(json_integer_value(field(record, "currentVoltage"))) * kMilli);
-        if (reported(left))
-            add(remaining, labels, static_cast<double>(json_integer_value(left)) * kJoulesPerMilliwattHour);
-        if (reported(designed) && json_integer_value(designed) > 0) {
-            add(full, labels, static_cast<double>(json_integer_value(designed)) * kJoulesPerMilliwattHour);
-            if (reported(left))
-                add(ratio, labels,
-                    static_cast<double>(json_integer_value(left)) / static_cast<double>(json_integer_value(designed)));
+    for (std::int8_t n = 0; n < count && n < kMostBatteries; ++n) {
+        BATTERY_INFO info{};
+        BATTERY_STATE state{};
+        const bool have_info = reader.read<calls::GetBatteryInfo>(n, &info);
+        if (!reader.read<calls::GetBatteryState>(n, &state)) continue;
+        Labels labels{{"battery", number(n)}, {"name", have_info ? text_of(info.deviceName) : ""}};
+        // -1 stands for a value the board does not report.
+        if (state.currentVoltage >= 0) voltage.add(labels, state.currentVoltage * kMilli);
+        if (state.remainingCapacity >= 0) remaining.add(labels, state.remainingCapacity * kJoulesPerMilliwattHour);
+        if (have_info && info.fullyChargedCapacity > 0) {
+            full.add(labels, info.fullyChargedCapacity * kJoulesPerMilliwattHour);
+            if (state.remainingCapacity >= 0)
+                ratio.add(labels, static_cast<double>(state.remainingCapacity) / info.fullyChargedCapacity);
         }
-        if (reported(field(record, "remainingTime")))
-            add(time_left, labels, static_cast<double>(json_integer_value(field(record, "remainingTime"))) * 60);
-        if (json_is_integer(field(record, "chargeState")))
-            add(charge, labels, static_cast<double>(json_integer_value(field(record, "chargeState"))));
-        json_decref(info);
-        json_decref(state);
+        if (state.remainingTime >= 0) time_left.add(labels, state.remainingTime * 60.0);
+        charge.add(labels, state.chargeState);
     }
 }
 
 void read_gpio(BoardReader &reader) {
-    std::int64_t count = count_of(reader, "OmbixGpioGetCount", kMostGpioLines);
-    MetricFamily &level = reader.family("ombix_gpio_level", "Level of each GPIO line, 0 or 1.");
-    for (std::int64_t n = 0; n < count; ++n) {
-        json_t *outs = reader.run("OmbixGpioGetLevel", {{"gpioNr", n}});
-        if (json_is_integer(value_at(outs, 0)))
-            add(level, {{"line", std::to_string(n)}}, static_cast<double>(json_integer_value(value_at(outs, 0))));
-        json_decref(outs);
+    std::uint32_t count = 0;
+    if (!reader.read<calls::GpioGetCount>(&count)) return;
+    Family &level = reader.family("ombix_gpio_level", "Level of each GPIO line, 0 or 1.");
+    for (std::uint32_t n = 0; n < count && n < kMostGpioLines; ++n) {
+        std::uint8_t value = 0;
+        if (reader.read<calls::GpioGetLevel>(n, &value)) level.add({{"line", number(n)}}, value);
     }
 }
 
 }  // namespace
 
-std::vector<MetricFamily> board_families(std::chrono::steady_clock::time_point deadline) {
+void append_board_families(std::chrono::steady_clock::time_point deadline, std::string &out) {
     BoardReader reader(deadline);
     read_system(reader);
     read_temperatures(reader);
-    read_sensors(reader, "OmbixGetTempSensorCount", "OmbixGetTempSensorList", "tempSensorCount",
-                 reader.family("ombix_temperature_celsius", "Reading of each temperature sensor."), 1);
-    read_sensors(reader, "OmbixGetVoltageSensorCount", "OmbixGetVoltageSensorList", "voltageSensorCount",
-                 reader.family("ombix_voltage_volts", "Reading of each voltage sensor."), kMilli);
+    read_sensors<calls::GetTempSensorCount, calls::GetTempSensorList>(
+        reader, reader.family("ombix_temperature_celsius", "Reading of each temperature sensor."), 1);
+    read_sensors<calls::GetVoltageSensorCount, calls::GetVoltageSensorList>(
+        reader, reader.family("ombix_voltage_volts", "Reading of each voltage sensor."), kMilli);
     read_fans(reader);
     read_batteries(reader);
     read_gpio(reader);
-    return reader.take();
+    reader.append(out);
 }
 
 }  // namespace ombixd

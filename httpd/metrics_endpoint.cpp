@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "board_metrics.h"
+#include "exposition_writer.h"
 #include "server_metrics.h"
 
 namespace ombixd {
@@ -36,18 +37,13 @@ Answer scrape() noexcept {
         const auto started = std::chrono::steady_clock::now();
         const auto deadline = started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                             std::chrono::duration<double>(current.deadline_s));
-        std::vector<prometheus::MetricFamily> families = board_families(deadline);
-        prometheus::MetricFamily took{"ombix_board_read_duration_seconds",
-                                      "Time the board reads of this scrape took.",
-                                      prometheus::MetricType::Gauge,
-                                      {}};
-        took.metric.emplace_back();
-        took.metric.back().gauge.value =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        families.push_back(std::move(took));
+        answer.body.reserve(8192);
+        append_board_families(deadline, answer.body);
+        Family took("ombix_board_read_duration_seconds", "Time the board reads of this scrape took.", "gauge");
+        took.add({}, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        took.append(answer.body);
         // Collected after the board reads, so that their failures show in this scrape.
-        for (prometheus::MetricFamily &family : server_families()) families.push_back(std::move(family));
-        answer.body = prometheus::TextSerializer().Serialize(families);
+        answer.body += prometheus::TextSerializer().Serialize(server_families());
         answer.content_type = kExpositionType;
     } catch (const std::exception &) {
         return error_answer(503, kOutOfMemory);

@@ -23,8 +23,8 @@ std::string scrape(const ServerProcess &server, const std::string &header = "") 
 // `field` of its record output.
 double answered(const ServerProcess &server, const char *call, const char *params, const char *output,
                 const char *field) {
-    CommandResult result = run_command("curl -sf -X POST --data '" + std::string(params) + "' " + server.url() +
-                                       "/call/" + call);
+    CommandResult result =
+        run_command("curl -sf -X POST --data '" + std::string(params) + "' " + server.url() + "/call/" + call);
     json_t *answer = json_loads(result.output.c_str(), 0, nullptr);
     double value = -1e9;
     std::size_t k;
@@ -77,8 +77,8 @@ TEST(Exposition, promtool_accepts_it_and_its_values_are_what_the_calls_answer) {
         {"ombix_performance_state", "OmbixGetPerformanceState", "", "state", nullptr, 1},
         {"ombix_watchdog_max_timeout_seconds", "OmbixWatchdogGetCap", "", "maxTimeout", nullptr, 1},
         {"ombix_cpu_performance_ratio", "OmbixGetCpuPerformance", "", "performancePercentage", nullptr, 0.01},
-        {"ombix_cpu_temperature_celsius{cpu=\"0\"}", "OmbixGetCpuTemp", R"([{"i":"cpuNr","v":0}])", "cpuTemp",
-         nullptr, 1},
+        {"ombix_cpu_temperature_celsius{cpu=\"0\"}", "OmbixGetCpuTemp", R"([{"i":"cpuNr","v":0}])", "cpuTemp", nullptr,
+         1},
         {"ombix_chipset_temperature_celsius", "OmbixGetChipsetTemp", "", "chipsetTemp", nullptr, 1},
         {"ombix_temperature_celsius{sensor=\"3\",name=\"DIMM\"}", "OmbixGetTempSensorValue",
          R"([{"i":"tempSensorNr","v":3}])", "tempSensorValue", nullptr, 1},

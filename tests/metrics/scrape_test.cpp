@@ -11,6 +11,7 @@
 #include "exposition_text.h"
 #include "metrics_endpoint.h"
 #include "ombixLocalWrap.h"
+#include "ombix_api.h"
 #include "request_handler.h"
 #include "sim_board_file.h"
 #include "sim_control.h"
@@ -41,7 +42,7 @@ TEST_F(Scrape, a_call_the_board_fails_leaves_out_its_series_and_is_counted) {
     auto all = scraped();
     EXPECT_EQ(ombix::test::count_series(all, "ombix_fan_speed_rpm{"), 0u);
     EXPECT_EQ(ombix::test::count_series(all, "ombix_fan_mode{"), 3u);  // read by another call
-    EXPECT_EQ(all[failures], before + 3);                                 // once per fan
+    EXPECT_EQ(all[failures], before + 3);                              // once per fan
     EXPECT_EQ(all.count("ombix_up_time_seconds"), 1u);
 }
 
@@ -54,15 +55,35 @@ TEST_F(Scrape, a_board_without_a_group_has_none_of_its_series) {
     EXPECT_EQ(ombix::test::count_series(all, "ombix_fan_speed_rpm{"), 3u);
 }
 
-// A board that takes 20 ms per call: a slow bus, a stuck sensor.
-json_t *slow_board(const char *name, json_t *params) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return ombixExecuteName(name, params);
+TEST_F(Scrape, names_from_the_board_are_escaped_and_kept_to_utf8) {
+    ombix::sim::board().tempSensors[0].name = "CPU \"die\" \\ 1\n\xff\xc3\xa9";
+    ombixd::Answer answer = ombixd::scrape();
+    EXPECT_NE(
+        answer.body.find("ombix_temperature_celsius{sensor=\"0\",name=\"CPU \\\"die\\\" \\\\ 1\\n?\xc3\xa9\"} 52\n"),
+        std::string::npos)
+        << answer.body;
+}
+
+// A board whose first reads take 60 ms each: a slow bus, a stuck sensor.
+int32_t slow_up_time(int32_t handle, int32_t *seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    return OmbixSystemUpTime(handle, seconds);
+}
+int32_t slow_boot_counter(int32_t handle, int32_t *count) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    return OmbixGetBootCounter(handle, count);
+}
+void *slow_board(const char *name) {
+    if (std::string(name) == "OmbixSystemUpTime") return reinterpret_cast<void *>(&slow_up_time);
+    if (std::string(name) == "OmbixGetBootCounter") return reinterpret_cast<void *>(&slow_boot_counter);
+    return ombixd::linked_local_api().board_function(name);
 }
 
 TEST_F(Scrape, a_slow_board_is_read_until_the_deadline_and_the_scrape_is_answered) {
     const double cut_before = scraped()["ombix_board_read_deadline_exceeded_total"];
-    ombixd::use_local_api(ombixd::LocalApi{slow_board, false});
+    ombixd::LocalApi api = ombixd::linked_local_api();
+    api.board_function = slow_board;
+    ombixd::use_local_api(api);
     ombixd::MetricsSettings settings;
     settings.deadline_s = 0.1;
     ombixd::use_metrics_settings(settings);
@@ -71,6 +92,7 @@ TEST_F(Scrape, a_slow_board_is_read_until_the_deadline_and_the_scrape_is_answere
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_LT(took, std::chrono::milliseconds(300));  // the deadline and the one call under way
     EXPECT_EQ(all.count("ombix_up_time_seconds"), 1u);
+    EXPECT_EQ(all.count("ombix_boots_total"), 1u);  // begun before the deadline, waited for
     EXPECT_EQ(ombix::test::count_series(all, "ombix_gpio_level{"), 0u);
     EXPECT_EQ(all["ombix_board_read_deadline_exceeded_total"], cut_before + 1);
 }
