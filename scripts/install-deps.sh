@@ -22,7 +22,7 @@ packages=(
   # HTTP server, transport and client
   libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
   # ombixd's metrics (prometheus-cpp), and the Prometheus server and promtool its tests run
-  prometheus-cpp-dev prometheus
+  prometheus-cpp-dev prometheus jq
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
