@@ -165,7 +165,8 @@ void BM_GetFanSpeedLatency(benchmark::State &state) {
             int32_t rpm = 0;
             const auto started = std::chrono::steady_clock::now();
             OmbixR_GetFanSpeed(handle, 0, &pwm, &rpm);
-            latencies.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count());
+            latencies.push_back(
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count());
         }
     }
     done = true;

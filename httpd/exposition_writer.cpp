@@ -9,7 +9,11 @@ namespace {
 
 // The length of the UTF-8 character at `s` (within `n` bytes), 0 when it is not one.
 std::size_t utf8_length(const unsigned char *s, std::size_t n) {
-    std::size_t length = s[0] < 0x80 ? 1 : (s[0] >> 5) == 0x6 ? 2 : (s[0] >> 4) == 0xE ? 3 : (s[0] >> 3) == 0x1E ? 4 : 0;
+    std::size_t length = s[0] < 0x80           ? 1
+                         : (s[0] >> 5) == 0x6  ? 2
+                         : (s[0] >> 4) == 0xE  ? 3
+                         : (s[0] >> 3) == 0x1E ? 4
+                                               : 0;
     if (length == 0 || length > n) return 0;
     for (std::size_t k = 1; k < length; ++k)
         if ((s[k] & 0xC0) != 0x80) return 0;
