@@ -23,7 +23,7 @@ namespace ombixd {
 struct LocalApi {
     json_t *(*execute_name)(const char *name, json_t *params);
     bool thread_safe;
-    void *(*board_function)(const char *name);  // null for a function the board lacks
+    void *(*board_function)(const char *name) = nullptr;  // null: the scrape finds no board function
 };
 
 // The executor and board linked into the program (the simulated board in ombixd).
