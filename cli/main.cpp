@@ -11,6 +11,7 @@
 #include "code_text.h"
 #include "ombixRemoteCall.h"
 #include "ombix_http_transport.h"
+#include "openapi_document.h"
 #include "output.h"
 
 namespace {
@@ -19,7 +20,8 @@ const char kUsage[] =
     "usage: ombix [--url URL] [--token-file FILE] [--cacert PEM] [--timeout MS] [--json] COMMAND\n"
     "commands:\n"
     "  report                    print the whole board report\n"
-    "  calls                     list the calls with their arguments\n"
+    "  calls                     list the calls with their arguments; with --json,\n"
+    "                            the OpenAPI document of the HTTP API\n"
     "  CALL [name=value ...]     run one call, e.g. ombix GetFanSpeed fanNr=0\n"
     "                            integers as 12, -1 or 0xff; bytes as hex or @file\n"
     "The URL defaults to $OMBIX_URL, else http://127.0.0.1:8711.\n"
@@ -120,6 +122,17 @@ int main(int argc, char **argv) {
     for (; k < argc; ++k) line.words.push_back(argv[k]);
     if (line.words.empty()) return usage_error("no command");
 
+    if (line.words[0] == "calls" && (line.json || (line.words.size() == 2 && line.words[1] == "--json"))) {
+        json_t *document = ombix::openapi::build_document();
+        if (document == nullptr || json_dumpf(document, stdout, JSON_COMPACT) != 0) {
+            json_decref(document);
+            std::fputs("ombix: out of memory\n", stderr);
+            return 1;
+        }
+        json_decref(document);
+        std::putchar('\n');
+        return 0;
+    }
     if (line.words[0] == "calls") {
         for (const ombix::calls::CallDescription *call : ombix::cli::all_calls())
             std::printf("%s\n", ombix::cli::describe_call(*call).c_str());

@@ -12,12 +12,18 @@
 
 #include <jansson.h>
 
+#include <cstddef>
+#include <mutex>
+
 namespace ombixd {
 
-// The executor's entry and whether the board behind it may be entered concurrently.
+// The executor's entry, whether the board behind it may be entered
+// concurrently, and the board's own functions by name (for the scrape, which
+// reads the board without building JSON).
 struct LocalApi {
     json_t *(*execute_name)(const char *name, json_t *params);
     bool thread_safe;
+    void *(*board_function)(const char *name) = nullptr;  // null: the scrape finds no board function
 };
 
 // The executor and board linked into the program (the simulated board in ombixd).
@@ -29,6 +35,14 @@ bool local_api_is_thread_safe();
 
 // ombixExecuteName, under the lock unless the local API is thread-safe.
 json_t *execute(const char *name, json_t *params);
+
+// The board function of the call at `call_index` in the calls' table order
+// (ombix::calls::all()), resolved when the local API was chosen; null if the
+// board lacks it.
+void *board_function(std::size_t call_index);
+// Held while a board function is called directly: the lock, unless the local
+// API is thread-safe.
+std::unique_lock<std::mutex> lock_board();
 
 }  // namespace ombixd
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "call_names.h"
+#include "local_api_setup.h"
 
 namespace ombixd {
 namespace {
@@ -35,6 +36,13 @@ std::string project_library(const char *file, const char *in_build_tree) {
     return in_build_tree;
 }
 
+// The loaded board, whose functions the scrape calls directly.
+void *loaded_board = nullptr;
+
+void *loaded_board_function(const char *name) {
+    return dlsym(loaded_board, name);
+}
+
 std::string loader_error() {
     const char *message = dlerror();
     return message != nullptr ? message : "unknown dlopen failure";
@@ -44,10 +52,7 @@ std::string loader_error() {
 
 bool load_board(const std::string &board, const std::string &board_config, LocalApi &api, std::string &error) {
     if (board == "sim") {
-        if (!board_config.empty()) {
-            error = "the simulated board takes no --board-config";
-            return false;
-        }
+        if (!board_config.empty() && !configure_linked_board(board_config, error)) return false;
         api = linked_local_api();
         return true;
     }
@@ -93,7 +98,8 @@ bool load_board(const std::string &board, const std::string &board_config, Local
         return false;
     }
     auto thread_safe = static_cast<const std::int32_t *>(dlsym(library, "OmbixApiThreadSafe"));
-    api = LocalApi{execute_name, thread_safe != nullptr && *thread_safe != 0};
+    loaded_board = library;
+    api = LocalApi{execute_name, thread_safe != nullptr && *thread_safe != 0, loaded_board_function};
     return true;
 }
 

@@ -5,4 +5,9 @@ namespace ombixd {
 
 void prepare_local_api() {}
 
+bool configure_linked_board(const std::string &, std::string &error) {
+    error = "the linked board takes no --board-config";
+    return false;
+}
+
 }  // namespace ombixd

@@ -12,6 +12,7 @@
 #include "board_loader.h"
 #include "listen_address.h"
 #include "local_api_setup.h"
+#include "metrics_endpoint.h"
 #include "options.h"
 #include "server.h"
 #include "token.h"
@@ -66,6 +67,16 @@ int main(int argc, char **argv) {
         if (!read_file(options.tls_cert, settings.tls_cert_pem)) return fail("cannot read " + options.tls_cert);
         if (!read_file(options.tls_key, settings.tls_key_pem)) return fail("cannot read " + options.tls_key);
     }
+    ombixd::MetricsSettings metrics;
+    metrics.deadline_s = options.metrics_deadline_s;
+    if (options.metrics_token_file == "none") {
+        metrics.access = ombixd::MetricsSettings::Access::Open;
+    } else if (!options.metrics_token_file.empty()) {
+        metrics.access = ombixd::MetricsSettings::Access::OwnToken;
+        metrics.token = ombixd::read_token_file(options.metrics_token_file.c_str());
+        if (metrics.token.empty()) return fail("no token in " + options.metrics_token_file);
+    }
+    ombixd::use_metrics_settings(metrics);
     settings.threads = options.threads;
     settings.idle_timeout_s = options.idle_timeout_s;
     settings.request_timeout_s = options.request_timeout_s;

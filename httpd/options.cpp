@@ -10,13 +10,24 @@ const char kUsage[] =
     "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
     "              [--max-connections N] [--max-connections-per-address N]\n"
     "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
+    "              [--metrics-token-file FILE|none] [--metrics-deadline SECONDS]\n"
     "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
     "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
     "port 0 picks a free port. The address served is printed on standard output.\n"
     "--board: the simulated board (default), the Linux board, or a shared library\n"
-    "exporting the 88 board functions; --board-config: the board file it is given.\n";
+    "exporting the 88 board functions; --board-config: the board file it is given.\n"
+    "GET /metrics serves Prometheus metrics, with the calls' token unless\n"
+    "--metrics-token-file names its own (none: no token); GET /openapi.json the API's description.\n";
 
 namespace {
+
+bool parse_seconds(const char *text, double &value) {
+    char *end = nullptr;
+    double parsed = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(parsed >= 0.001 && parsed <= 3600)) return false;
+    value = parsed;
+    return true;
+}
 
 bool parse_count(const char *text, unsigned low, unsigned high, unsigned &value) {
     char *end = nullptr;
@@ -53,6 +64,10 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             options.board = value;
         else if (option == "--board-config")
             options.board_config = value;
+        else if (option == "--metrics-token-file")
+            options.metrics_token_file = value;
+        else if (option == "--metrics-deadline")
+            ok = parse_seconds(value, options.metrics_deadline_s);
         else if (option == "--threads")
             ok = parse_count(value, 1, 64, options.threads);
         else if (option == "--idle-timeout")

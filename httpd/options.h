@@ -16,8 +16,10 @@ struct Options {
     unsigned request_timeout_s = 10;  // a request must arrive whole within this
     unsigned max_connections = 256;
     unsigned max_connections_per_address = 32;
-    std::string board = "sim";  // sim, linux, or the path of a board library
-    std::string board_config;   // a board file for the board's configuration entry
+    std::string board = "sim";       // sim, linux, or the path of a board library
+    std::string board_config;        // a board file for the board's configuration entry
+    std::string metrics_token_file;  // "none": /metrics open; empty: the calls' token
+    double metrics_deadline_s = 5;   // board reads of one scrape stop after this
     bool help = false;
 };
 

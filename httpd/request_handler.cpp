@@ -2,6 +2,7 @@
 
 #include <jansson.h>
 
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -9,6 +10,9 @@
 #include "body_check.h"
 #include "call_names.h"
 #include "json_dump.h"
+#include "metrics_endpoint.h"
+#include "openapi_document.h"
+#include "server_metrics.h"
 #include "token.h"
 
 namespace ombixd {
@@ -75,6 +79,22 @@ Answer list_calls() noexcept {
     }
 }
 
+// The document never changes either.
+Answer describe_api() noexcept {
+    static const Answer built = json_answer(200, ombix::openapi::build_document());
+    if (built.status != 200) return json_answer(200, ombix::openapi::build_document());
+    try {
+        return built;
+    } catch (const std::bad_alloc &) {
+        return out_of_memory();
+    }
+}
+
+Answer refuse_token(const char *endpoint) noexcept {
+    count_refusal(endpoint);
+    return error_answer(401, "missing or wrong bearer token", "WWW-Authenticate: Bearer");
+}
+
 }  // namespace
 
 Answer error_answer(unsigned status, std::string_view error, const char *header) noexcept {
@@ -88,8 +108,20 @@ Route route_request(std::string_view method, const std::string &path, const char
                     std::uint64_t declared_length, const std::string &token) noexcept {
     Route route;
     route.answered = true;
+    if (path == "/metrics") {
+        const std::string &required = metrics_token(token);
+        if (!required.empty() && !authorized(authorization, required))
+            route.answer = refuse_token("metrics");
+        else
+            route.answer = method == "GET" ? scrape() : error_answer(405, "use GET", "Allow: GET");
+        return route;
+    }
     if (!token.empty() && !authorized(authorization, token)) {
-        route.answer = error_answer(401, "missing or wrong bearer token", "WWW-Authenticate: Bearer");
+        route.answer = refuse_token("calls");
+        return route;
+    }
+    if (path == "/openapi.json") {
+        route.answer = method == "GET" ? describe_api() : error_answer(405, "use GET", "Allow: GET");
         return route;
     }
     if (path == "/calls") {
@@ -142,7 +174,11 @@ Answer run_call(const std::string &call, const std::string &body) noexcept {
         }
     }
     // JSON null stands for "no parameter list", as an empty body does.
+    const auto started = std::chrono::steady_clock::now();
     json_t *answer = execute(call.c_str(), json_is_null(params) ? nullptr : params);
+    json_t *code = json_object_get(answer, "ret");
+    count_call(call.c_str(), json_is_integer(code), static_cast<std::int32_t>(json_integer_value(code)),
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     json_decref(params);
     // The name is one of the 88: no answer means the executor ran out of
     // memory, possibly after the local API acted. Never "unknown call".

@@ -5,6 +5,8 @@
 //       | 503 {"error": "out of memory"} when the executor could not build
 //         its answer (the call may have reached the local API)
 //   GET /calls              200 ["OmbixGetBoardInfo", ...] (all 88)
+//   GET /metrics            200 the Prometheus exposition (metrics_endpoint.h)
+//   GET /openapi.json       200 the OpenAPI document of this API
 // Refusals carry {"error": text}: 400 body not JSON or nested too deeply,
 // 401 token missing or wrong, 404 no such endpoint, 405 wrong method,
 // 413 body over kMaxBodyBytes.
@@ -28,6 +30,7 @@ struct Answer {
     unsigned status = 200;
     std::string body;              // JSON text
     const char *header = nullptr;  // one more header line, without its line end
+    const char *content_type = "application/json";
 };
 
 // An answer {"error": text}. Never fails: without memory for the text it

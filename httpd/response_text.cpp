@@ -1,5 +1,7 @@
 #include "response_text.h"
 
+#include "server_metrics.h"
+
 namespace ombixd {
 namespace {
 
@@ -27,7 +29,9 @@ void append_response(const Answer &answer, Persistence persistence, std::string 
     out += std::to_string(answer.status);
     out += ' ';
     out += reason(answer.status);
-    out += "\r\nContent-Type: application/json\r\nContent-Length: ";
+    out += "\r\nContent-Type: ";
+    out += answer.content_type;
+    out += "\r\nContent-Length: ";
     out += std::to_string(answer.body.size());
     out += "\r\n";
     if (answer.header != nullptr) {
@@ -40,6 +44,7 @@ void append_response(const Answer &answer, Persistence persistence, std::string 
         out += "Connection: keep-alive\r\n";
     out += "\r\n";
     out += answer.body;
+    count_answer(answer.status);
 }
 
 }  // namespace ombixd

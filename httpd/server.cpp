@@ -25,6 +25,7 @@
 #include "answer_memory.h"
 #include "connection_limits.h"
 #include "conversation.h"
+#include "server_metrics.h"
 
 namespace ombixd {
 namespace {
@@ -108,9 +109,11 @@ public:
             tls_stream_.emplace(std::move(socket), *server.tls);
         else
             plain_stream_.emplace(std::move(socket));
+        connection_opened();
     }
 
     ~Session() {
+        connection_closed();
         server_.limits.release(client_);
         if (!registered_) return;
         std::lock_guard<std::mutex> lock(server_.sessions_mutex);
@@ -283,6 +286,7 @@ void refuse(tcp::socket &socket) {
     ssize_t sent = ::send(socket.native_handle(), kTooManyConnections, sizeof kTooManyConnections - 1,
                           MSG_DONTWAIT | MSG_NOSIGNAL);
     (void)sent;
+    count_answer(503);
     beast::error_code ignored;
     socket.shutdown(tcp::socket::shutdown_both, ignored);
     socket.close(ignored);

@@ -21,6 +21,8 @@ packages=(
   clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
   # HTTP server, transport and client
   libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
+  # ombixd's metrics (prometheus-cpp), and the Prometheus server and promtool its tests run
+  prometheus-cpp-dev prometheus jq
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
@@ -49,6 +51,9 @@ missing=()
 for package in "${packages[@]}"; do
   installed "$package" || missing+=("$package")
 done
+# The OpenAPI test installs its validator with npm: Debian's node and npm,
+# unless a node with its npm is installed already (from another source).
+command -v npm > /dev/null || missing+=(nodejs npm)
 headers_installed "$headers" && headers_missing=0 || headers_missing=1
 [ ${#missing[@]} -eq 0 ] && [ $headers_missing -eq 0 ] && exit 0
 

@@ -74,7 +74,7 @@ TEST(OmbixdBoardOption, unusable_boards_and_board_files_stop_ombixd_with_status_
                           Case{"--board linux --board-config " + bad_file, "the board refused"},
                           Case{std::string("--board ") + OMBIX_SIM_BOARD_LIBRARY + " --board-config " + bad_file,
                                "takes no --board-config"},
-                          Case{"--board-config " + bad_file, "the simulated board takes no --board-config"}}) {
+                          Case{"--board-config " + bad_file, "unknown: unknown member"}}) {
         SCOPED_TRACE(c.arguments);
         std::string output;
         EXPECT_EQ(exit_status(c.arguments, output), 2);

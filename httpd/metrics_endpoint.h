@@ -1,0 +1,38 @@
+// GET /metrics: the board's state read at scrape time and the server's own
+// counters, in the Prometheus text exposition format (version 0.0.4).
+#ifndef OMBIXD_METRICS_ENDPOINT_H
+#define OMBIXD_METRICS_ENDPOINT_H
+
+#include <string>
+
+#include "request_handler.h"
+
+namespace ombixd {
+
+inline constexpr char kExpositionType[] = "text/plain; version=0.0.4; charset=utf-8";
+
+struct MetricsSettings {
+    enum class Access {
+        SameAsCalls,  // the token of the calls, if any
+        OwnToken,     // `token`
+        Open,         // no token
+    };
+    Access access = Access::SameAsCalls;
+    std::string token;
+    // The board reads of one scrape stop when this has passed since it began.
+    double deadline_s = 5;
+};
+
+// Before the server starts.
+void use_metrics_settings(const MetricsSettings &settings);
+const MetricsSettings &metrics_settings();
+
+// The token a request for /metrics must carry, given that of the calls: empty for none.
+const std::string &metrics_token(const std::string &calls_token);
+
+// The answer to a scrape: 200 with the exposition, whatever the board did.
+Answer scrape() noexcept;
+
+}  // namespace ombixd
+
+#endif
