@@ -38,6 +38,8 @@ std::int32_t configure_board(const OMBIX_LINUX_BOARD_SETTINGS *settings) {
     release_gpio_lines();
     discover_gpio(*board);
     discover_watchdog(*board);
+    discover_i2c(*board);
+    discover_spi(*board);
 
     std::lock_guard<std::mutex> lock(snapshot_mutex);
     snapshot = std::move(board);

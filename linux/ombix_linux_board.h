@@ -47,6 +47,10 @@ extern "C" {
 #define OMBIX_LINUX_RC_BAD_BOARD_FILE 0x3000A
 /* A value the kernel reported cannot be represented (out of the output's range). */
 #define OMBIX_LINUX_RC_OUT_OF_RANGE 0x3000B
+/* I2C and SMBus: no device acknowledged its address (a missing chip). */
+#define OMBIX_LINUX_RC_NO_ANSWER 0x30010
+/* I2C and SMBus: a kernel driver owns the address; the board file's "i2c.force" permits it. */
+#define OMBIX_LINUX_RC_ADDRESS_BUSY 0x30011
 
 /* An operating system failure: 0x31000 plus the errno value (1 to 4095). */
 #define OMBIX_LINUX_RC_OS_ERROR_BASE 0x31000

@@ -1,5 +1,5 @@
-// Disk drives, user storage and the I2C, SMBus and SPI buses are not served
-// yet: every call answers OMBIX_LINUX_RC_NOT_SUPPORTED and sets no output.
+// Disk drives and user storage are not served yet: every call answers
+// OMBIX_LINUX_RC_NOT_SUPPORTED and sets no output.
 #include "ombix_linux_board.h"
 
 extern "C" {
@@ -19,23 +19,6 @@ OMBIX_NOT_SUPPORTED(GetStorageCount, (int32_t, int32_t *))
 OMBIX_NOT_SUPPORTED(GetStorageSize, (int32_t, int32_t, int32_t *))
 OMBIX_NOT_SUPPORTED(StorageRead, (int32_t, int32_t, int32_t, uint8_t *, int32_t))
 OMBIX_NOT_SUPPORTED(StorageWrite, (int32_t, int32_t, int32_t, const uint8_t *, int32_t))
-OMBIX_NOT_SUPPORTED(GetI2cBusCount, (int32_t, uint8_t *))
-OMBIX_NOT_SUPPORTED(I2cProbe, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t))
-OMBIX_NOT_SUPPORTED(I2cRead, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t *, uint32_t *))
-OMBIX_NOT_SUPPORTED(I2cWrite, (int32_t, uint8_t, uint8_t, uint8_t, const uint8_t *, uint32_t))
-OMBIX_NOT_SUPPORTED(I2cXfer, (int32_t, uint8_t, uint8_t, const uint8_t *, uint32_t, uint8_t *, uint32_t *))
-OMBIX_NOT_SUPPORTED(GetSmbusCount, (int32_t, uint8_t *))
-OMBIX_NOT_SUPPORTED(SmbusQuickCommand, (int32_t, uint8_t, uint8_t, uint8_t))
-OMBIX_NOT_SUPPORTED(SmbusSendByte, (int32_t, uint8_t, uint8_t, uint8_t))
-OMBIX_NOT_SUPPORTED(SmbusReceiveByte, (int32_t, uint8_t, uint8_t, uint8_t *))
-OMBIX_NOT_SUPPORTED(SmbusWriteByte, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t))
-OMBIX_NOT_SUPPORTED(SmbusReadByte, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t *))
-OMBIX_NOT_SUPPORTED(SmbusWriteWord, (int32_t, uint8_t, uint8_t, uint8_t, uint16_t))
-OMBIX_NOT_SUPPORTED(SmbusReadWord, (int32_t, uint8_t, uint8_t, uint8_t, uint16_t *))
-OMBIX_NOT_SUPPORTED(SmbusWriteBlock, (int32_t, uint8_t, uint8_t, uint8_t, const uint8_t *, uint8_t))
-OMBIX_NOT_SUPPORTED(SmbusReadBlock, (int32_t, uint8_t, uint8_t, uint8_t, uint8_t *, uint8_t *))
-OMBIX_NOT_SUPPORTED(GetSpiBusCount, (int32_t, uint8_t *))
-OMBIX_NOT_SUPPORTED(SpiXfer, (int32_t, uint8_t, uint16_t, uint32_t, uint8_t, uint32_t, const uint8_t *, uint8_t *))
 
 #undef OMBIX_NOT_SUPPORTED
 

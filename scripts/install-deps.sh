@@ -24,6 +24,8 @@ packages=(
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
+  # the Linux board: SMBus through i2c-tools' library; native and 32-bit
+  libi2c-dev:amd64 libi2c-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
 )
