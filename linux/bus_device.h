@@ -23,9 +23,11 @@ public:
     // The open descriptor (opened read-write at first use), or -1 with errno set; call with the lock held.
     int fd();
 
-    // What the user of the device set up at its first use (SPI: mode sent, speed chosen); under the lock.
+    // What the user of the device set up on it; under the lock. SPI: mode sent, speed chosen.
     bool prepared = false;
     std::uint32_t speed_hz = 0;
+    // I2C: the address the descriptor has selected, -1 for none.
+    int selected_address = -1;
 
 private:
     std::string path_;

@@ -41,10 +41,16 @@ std::int32_t on_address(const I2cAdapter &adapter, std::uint8_t address, Transfe
     auto lock = adapter.open->lock();
     int fd = adapter.open->fd();
     if (fd < 0) return os_error(errno);
-    // I2C_RDWR itself ignores drivers' claims: selecting the address first is the check.
-    unsigned long request = adapter.forced.count(address) != 0 ? I2C_SLAVE_FORCE : I2C_SLAVE;
-    if (::ioctl(fd, request, static_cast<unsigned long>(address)) != 0)
-        return errno == EBUSY ? OMBIX_LINUX_RC_ADDRESS_BUSY : os_error(errno);
+    // I2C_RDWR itself ignores drivers' claims: selecting the address is the check. As for any
+    // program holding /dev/i2c-N open, the kernel checks at selection only, so an address kept
+    // selected is not selected again (one system call less per transfer).
+    if (adapter.open->selected_address != address) {
+        adapter.open->selected_address = -1;
+        unsigned long request = adapter.forced.count(address) != 0 ? I2C_SLAVE_FORCE : I2C_SLAVE;
+        if (::ioctl(fd, request, static_cast<unsigned long>(address)) != 0)
+            return errno == EBUSY ? OMBIX_LINUX_RC_ADDRESS_BUSY : os_error(errno);
+        adapter.open->selected_address = address;
+    }
     int error = transfer(fd);
     return error == 0 ? OMBIX_RC_OK : transfer_error(error);
 }

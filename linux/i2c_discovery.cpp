@@ -21,9 +21,8 @@ bool offers_i2c(unsigned long functions) {
     return (functions & I2C_FUNC_I2C) != 0;
 }
 
-constexpr unsigned long kSmbusFunctions =
-    I2C_FUNC_SMBUS_QUICK | I2C_FUNC_SMBUS_BYTE | I2C_FUNC_SMBUS_BYTE_DATA | I2C_FUNC_SMBUS_WORD_DATA |
-    I2C_FUNC_SMBUS_BLOCK_DATA;
+constexpr unsigned long kSmbusFunctions = I2C_FUNC_SMBUS_QUICK | I2C_FUNC_SMBUS_BYTE | I2C_FUNC_SMBUS_BYTE_DATA |
+                                          I2C_FUNC_SMBUS_WORD_DATA | I2C_FUNC_SMBUS_BLOCK_DATA;
 
 }  // namespace
 
@@ -45,14 +44,11 @@ std::vector<I2cAdapterPlace> i2c_adapters_in_order(const std::string &root) {
 
 std::int32_t transfer_error(int errnum) {
     switch (errnum) {
-    case ENXIO:  // most adapters: no acknowledge
-    case EREMOTEIO:
-    case ENODEV:
-        return OMBIX_LINUX_RC_NO_ANSWER;
-    case EOPNOTSUPP:
-        return OMBIX_LINUX_RC_NOT_SUPPORTED;
-    default:
-        return os_error(errnum);
+        case ENXIO:  // most adapters: no acknowledge
+        case EREMOTEIO:
+        case ENODEV: return OMBIX_LINUX_RC_NO_ANSWER;
+        case EOPNOTSUPP: return OMBIX_LINUX_RC_NOT_SUPPORTED;
+        default: return os_error(errnum);
     }
 }
 
