@@ -42,11 +42,8 @@ protected:
     static void SetUpTestSuite() {
         if (Guest::skip_reason()) return;
         BoardGuestOptions options;
-        options.modules = {"i2c-stub chip_addr=0x1c,0x1d,0x48,0x49 functionality=0xffffffff",
-                           "i2c-dev",
-                           "lm75",
-                           "ombix_test_i2c",
-                           "ombix_test_spi"};
+        options.modules = {"i2c-stub chip_addr=0x1c,0x1d,0x48,0x49 functionality=0xffffffff", "i2c-dev", "lm75",
+                           "ombix_test_i2c", "ombix_test_spi"};
         options.shell_helpers = kHelpers;
         options.devices = kDevices;
         options.board_file = kBoardFile;
@@ -141,8 +138,7 @@ TEST_F(LinuxBusesOnKernel, smbus_blocks_go_both_ways_up_to_32_bytes) {
     EXPECT_EQ(small, std::vector<uint8_t>(4, 0xee));
     // More than the protocol's 32 bytes: refused before the bus is used.
     std::vector<uint8_t> long_block(255, 1);
-    EXPECT_EQ(OmbixR_SmbusWriteBlock(h, bus, kFreeChip, 0x41, long_block.data(), 33),
-              OMBIX_LINUX_RC_INVALID_ARGUMENT);
+    EXPECT_EQ(OmbixR_SmbusWriteBlock(h, bus, kFreeChip, 0x41, long_block.data(), 33), OMBIX_LINUX_RC_INVALID_ARGUMENT);
     EXPECT_EQ(OmbixR_SmbusWriteBlock(h, bus, kFreeChip, 0x41, long_block.data(), 255), OMBIX_LINUX_RC_INVALID_ARGUMENT);
 }
 

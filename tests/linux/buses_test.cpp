@@ -45,8 +45,8 @@ TEST(LinuxBuses, i2c_adapters_go_by_their_place_under_sys_devices_not_their_numb
         names.push_back(place.name);
         EXPECT_EQ(place.device.rfind(root.path() + "/dev/i2c-", 0), 0u) << place.device;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"i915 gmbus dpb", "SMBus I801 adapter", "behind a mux",
-                                               "late adapter"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"i915 gmbus dpb", "SMBus I801 adapter", "behind a mux", "late adapter"}));
 
     // Without character devices that answer I2C_FUNCS the board offers no bus.
     ASSERT_EQ(configure(root), OMBIX_RC_OK);
