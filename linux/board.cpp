@@ -39,6 +39,8 @@ std::int32_t configure_board(const OMBIX_LINUX_BOARD_SETTINGS *settings) {
     discover_gpio(*board);
     discover_watchdog(*board);
     discover_storage(*board);
+    discover_i2c(*board);
+    discover_spi(*board);
 
     std::lock_guard<std::mutex> lock(snapshot_mutex);
     snapshot = std::move(board);

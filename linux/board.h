@@ -5,12 +5,15 @@
 #define OMBIX_LINUX_BOARD_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "board_file.h"
+#include "bus_device.h"
 #include "hwmon_scan.h"
 #include "ombix_linux_board.h"
 #include "value_file.h"
@@ -71,6 +74,24 @@ struct StorageArea {
     bool file_backed = false;  // made when first written, synced at every write
 };
 
+// An I2C adapter served through /dev/i2c-N.
+struct I2cAdapter {
+    std::string name;               // the adapter's name in sysfs
+    std::string device;             // /dev/i2c-N below the root
+    unsigned long functions = 0;    // I2C_FUNCS: the kernel's type for it
+    std::set<std::uint8_t> forced;  // addresses the board file lets us use beside a kernel driver
+    std::shared_ptr<BusDevice> open;
+};
+
+// An SPI device served through /dev/spidevB.C, with its transfer settings.
+struct SpiDevice {
+    std::string device;  // /dev/spidevB.C below the root
+    std::uint8_t mode = 0;
+    std::uint32_t speed_hz = 0;  // 0: the lower of 1 MHz and the device's maximum
+    std::uint8_t bits_per_word = 8;
+    std::shared_ptr<BusDevice> open;  // opened at the first transfer
+};
+
 struct Board {
     std::string root;  // "" for the real root
     std::string state_directory;
@@ -92,6 +113,9 @@ struct Board {
     std::vector<GpioLineRef> gpio_lines;
     std::optional<WatchdogDevice> watchdog;
     std::vector<StorageArea> storage_areas;
+    std::vector<I2cAdapter> i2c_buses;                          // adapters offering plain I2C, in device order
+    std::vector<I2cAdapter> smbus_buses;                        // adapters offering SMBus calls, in device order
+    std::vector<std::map<std::uint16_t, SpiDevice>> spi_buses;  // by chip select (deviceId)
 
     std::string path(const std::string &absolute) const { return root + absolute; }
 };
@@ -109,6 +133,8 @@ void discover_pci(Board &board);
 void discover_gpio(Board &board);
 void discover_watchdog(Board &board);
 void discover_storage(Board &board);
+void discover_i2c(Board &board);
+void discover_spi(Board &board);
 
 // Drops the GPIO lines this library holds (before a new snapshot).
 void release_gpio_lines();

@@ -188,11 +188,85 @@ bool read_storage(Reader &r, json_t *value, BoardFile &board) {
     return true;
 }
 
+bool read_i2c(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "i2c", {"force"})) return false;
+    json_t *force = json_object_get(value, "force");
+    if (force == nullptr) return true;
+    if (!json_is_object(force)) return r.fail("i2c.force", "expected an object of adapter names");
+    const char *adapter;
+    json_t *addresses;
+    json_object_foreach(force, adapter, addresses) {
+        std::string where = std::string("i2c.force.") + adapter;
+        if (!json_is_array(addresses)) return r.fail(where, "expected an array of addresses");
+        std::size_t i;
+        json_t *item;
+        json_array_foreach(addresses, i, item) {
+            std::int64_t address = -1;
+            if (!r.integer(item, where, address)) return false;
+            if (address < 0 || address > 0x7F) return r.fail(where, "a 7-bit address from 0 to 127");
+            board.i2c_force[adapter].insert(static_cast<std::uint8_t>(address));
+        }
+    }
+    return true;
+}
+
 bool read_disks(Reader &r, json_t *value, BoardFile &board) {
     if (!r.members(value, "disks", {"virtual"})) return false;
     if (json_t *v = json_object_get(value, "virtual")) {
         if (!json_is_boolean(v)) return r.fail("disks.virtual", "expected true or false");
         board.virtual_disks = json_is_true(v);
+    }
+    return true;
+}
+
+bool read_spi_settings(Reader &r, json_t *value, const std::string &where, SpiSettings &out) {
+    std::int64_t number = 0;
+    if (json_t *v = json_object_get(value, "mode")) {
+        if (!r.integer(v, where + ".mode", number)) return false;
+        if (number < 0 || number > 0xFF) return r.fail(where + ".mode", "a mode from 0 to 255");
+        out.mode = static_cast<std::uint8_t>(number);
+    }
+    if (json_t *v = json_object_get(value, "speedHz")) {
+        if (!r.integer(v, where + ".speedHz", number)) return false;
+        if (number < 1 || number > 0xFFFFFFFF) return r.fail(where + ".speedHz", "a speed from 1 Hz to 4294967295 Hz");
+        out.speed_hz = static_cast<std::uint32_t>(number);
+    }
+    if (json_t *v = json_object_get(value, "bitsPerWord")) {
+        if (!r.integer(v, where + ".bitsPerWord", number)) return false;
+        if (number < 1 || number > 32) return r.fail(where + ".bitsPerWord", "from 1 to 32 bits per word");
+        out.bits_per_word = static_cast<std::uint8_t>(number);
+    }
+    return true;
+}
+
+bool read_spi(Reader &r, json_t *value, BoardFile &board) {
+    if (!r.members(value, "spi", {"mode", "speedHz", "bitsPerWord", "devices"})) return false;
+    if (!read_spi_settings(r, value, "spi", board.spi_settings)) return false;
+    json_t *devices = json_object_get(value, "devices");
+    if (devices == nullptr) return true;
+    if (!json_is_array(devices)) return r.fail("spi.devices", "expected an array");
+    std::size_t i;
+    json_t *item;
+    json_array_foreach(devices, i, item) {
+        std::string where = "spi.devices[" + std::to_string(i) + "]";
+        if (!r.members(item, where, {"spiNr", "deviceId", "device", "mode", "speedHz", "bitsPerWord"})) return false;
+        SpiDeviceChoice choice;
+        std::int64_t bus = -1, id = -1;
+        json_t *bus_value = json_object_get(item, "spiNr");
+        json_t *id_value = json_object_get(item, "deviceId");
+        if (bus_value == nullptr || id_value == nullptr) return r.fail(where, "needs \"spiNr\" and \"deviceId\"");
+        if (!r.integer(bus_value, where + ".spiNr", bus) || !r.integer(id_value, where + ".deviceId", id)) return false;
+        if (bus < 0 || bus > 0xFF) return r.fail(where + ".spiNr", "a bus number from 0 to 255");
+        if (id < 0 || id > 0xFFFF) return r.fail(where + ".deviceId", "a device number from 0 to 65535");
+        choice.spi_nr = static_cast<std::uint8_t>(bus);
+        choice.device_id = static_cast<std::uint16_t>(id);
+        if (json_t *device = json_object_get(item, "device")) {
+            if (!r.text(device, where + ".device", choice.device)) return false;
+            if (choice.device.rfind("spidev", 0) != 0 || choice.device.find('/') != std::string::npos)
+                return r.fail(where + ".device", "a spidev device name (\"spidev1.0\")");
+        }
+        if (!read_spi_settings(r, item, where, choice.settings)) return false;
+        board.spi_devices.push_back(choice);
     }
     return true;
 }
@@ -206,15 +280,19 @@ bool read_board_file(const std::string &path, BoardFile &board, std::string &err
     json_t *root = json_load_file(path.c_str(), JSON_REJECT_DUPLICATES, &parse_error);
     if (root == nullptr) return r.fail(path, parse_error.text);
     BoardFile result;
-    bool ok = r.members(
-        root, "board file",
-        {"temperatures", "sensorNames", "fans", "fanNames", "gpio", "watchdog", "systemStates", "storage", "disks"});
+    bool ok = r.members(root, "board file",
+                        {"temperatures", "sensorNames", "fans", "fanNames", "gpio", "watchdog", "systemStates", "i2c",
+                         "spi", "storage", "disks"});
     if (ok) {
         if (json_t *v = json_object_get(root, "temperatures")) ok = ok && read_temperatures(r, v, result);
         if (json_t *v = json_object_get(root, "sensorNames")) ok = ok && r.names(v, "sensorNames", result.sensor_names);
         if (json_t *v = json_object_get(root, "fans")) ok = ok && read_fans(r, v, result);
         if (json_t *v = json_object_get(root, "fanNames")) ok = ok && r.names(v, "fanNames", result.fan_names);
         if (json_t *v = json_object_get(root, "gpio")) ok = ok && read_gpio(r, v, result);
+        if (json_t *v = json_object_get(root, "i2c")) ok = ok && read_i2c(r, v, result);
+        if (json_t *v = json_object_get(root, "spi")) ok = ok && read_spi(r, v, result);
+        if (json_t *v = json_object_get(root, "storage")) ok = ok && read_storage(r, v, result);
+        if (json_t *v = json_object_get(root, "disks")) ok = ok && read_disks(r, v, result);
         if (json_t *v = json_object_get(root, "watchdog")) {
             std::string one;
             ok = ok && r.text(v, "watchdog", one);
@@ -232,8 +310,6 @@ bool read_board_file(const std::string &path, BoardFile &board, std::string &err
             }
         }
     }
-    if (json_t *v = json_object_get(root, "storage")) ok = ok && read_storage(r, v, result);
-    if (json_t *v = json_object_get(root, "disks")) ok = ok && read_disks(r, v, result);
     json_decref(root);
     if (ok) board = std::move(result);
     return ok;

@@ -31,6 +31,21 @@ struct StorageFile {
     std::int32_t size = 0;
 };
 
+// Transfer settings of SPI devices; what is unset keeps its default.
+struct SpiSettings {
+    std::optional<std::uint8_t> mode;  // SPI_IOC_WR_MODE: clock phase and polarity (0 to 3) and flags
+    std::optional<std::uint32_t> speed_hz;
+    std::optional<std::uint8_t> bits_per_word;
+};
+
+// One SPI device: (spiNr, deviceId) served by `device` ("spidevB.C"), or by the default mapping when empty.
+struct SpiDeviceChoice {
+    std::uint8_t spi_nr = 0;
+    std::uint16_t device_id = 0;
+    std::string device;
+    SpiSettings settings;
+};
+
 struct BoardFile {
     // Temperature sensors by name (the default name or the name the board file gives).
     std::optional<std::vector<std::string>> cpu_temps;  // cpuNr 0, 1, ...
@@ -43,11 +58,16 @@ struct BoardFile {
     std::map<std::string, FanModeValues> fan_modes;  // by the fan's default name
     std::optional<std::vector<std::string>> gpio_chips;
     std::optional<std::vector<GpioLineChoice>> gpio_lines;
-    std::optional<std::string> watchdog;     // identity or device name ("watchdog1")
-    std::set<std::string> system_states;     // "poweroff", "reboot", "suspend"
-    bool storage_nvmem = true;               // the kernel's nvmem devices are storage areas
-    std::vector<StorageFile> storage_files;  // after the nvmem devices, in this order
-    bool virtual_disks = false;              // loop, ram and zram devices listed as disks
+    std::optional<std::string> watchdog;                      // identity or device name ("watchdog1")
+    std::set<std::string> system_states;                      // "poweroff", "reboot", "suspend"
+    bool storage_nvmem = true;                                // the kernel's nvmem devices are storage areas
+    std::vector<StorageFile> storage_files;                   // after the nvmem devices, in this order
+    bool virtual_disks = false;                               // loop, ram and zram devices listed as disks
+    std::optional<std::string> watchdog;                      // identity or device name ("watchdog1")
+    std::set<std::string> system_states;                      // "poweroff", "reboot", "suspend"
+    std::map<std::string, std::set<std::uint8_t>> i2c_force;  // adapter name -> addresses used beside a driver
+    SpiSettings spi_settings;                                 // for every SPI device
+    std::vector<SpiDeviceChoice> spi_devices;
 };
 
 // Reads a board file; false with a reason when it cannot be read or holds

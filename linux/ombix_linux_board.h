@@ -49,6 +49,10 @@ extern "C" {
 #define OMBIX_LINUX_RC_OUT_OF_RANGE 0x3000B
 /* StorageRead, StorageWrite: offset plus byte count reaches past the end of the storage area; nothing moved. */
 #define OMBIX_LINUX_RC_PAST_END 0x3000C
+/* I2C and SMBus: no device acknowledged its address (a missing chip). */
+#define OMBIX_LINUX_RC_NO_ANSWER 0x30010
+/* I2C and SMBus: a kernel driver owns the address; the board file's "i2c.force" permits it. */
+#define OMBIX_LINUX_RC_ADDRESS_BUSY 0x30011
 
 /* An operating system failure: 0x31000 plus the errno value (1 to 4095). */
 #define OMBIX_LINUX_RC_OS_ERROR_BASE 0x31000

@@ -28,6 +28,8 @@ packages=(
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
   # the Linux board's disks: file system types, SMART; native and 32-bit
   libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
+  # the Linux board: SMBus through i2c-tools' library; native and 32-bit
+  libi2c-dev:amd64 libi2c-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools e2fsprogs
 )

@@ -293,7 +293,8 @@ TEST_F(LinuxBoardOnKernel, system_states_and_the_password) {
     EXPECT_EQ(OmbixR_Passwd(h, "other", "wrong"), OMBIX_LINUX_RC_WRONG_PASSWORD);
     EXPECT_EQ(board_->out("grep -c secret /var/lib/ombix/password || true"), "0\n");
     uint8_t count = 0;
-    EXPECT_EQ(OmbixR_GetI2cBusCount(h, &count), OMBIX_LINUX_RC_NOT_SUPPORTED);
+    EXPECT_EQ(OmbixR_GetI2cBusCount(h, &count), OMBIX_RC_OK);
+    EXPECT_GE(count, 1);  // the rig's plain-I2C adapter
     first_numbering_ = board_->numbering();
 }
 
