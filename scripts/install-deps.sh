@@ -18,12 +18,15 @@ packages=(
   # 32-bit tests on kernels that run no 32-bit programs
   qemu-user
   # fuzzing and benchmark baselines
-  clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
-  # HTTP server, transport and client
-  libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
+  clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev:amd64
+  # HTTP server, transport and client; native and 32-bit
+  libboost1.81-dev:amd64 libboost1.81-dev:i386 libcurl4-openssl-dev:amd64 libcurl4-openssl-dev:i386
+  libssl-dev:i386 curl gnutls-bin
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
+  # the Linux board: I2C/SMBus, block devices and disk health; native and 32-bit
+  libi2c-dev:amd64 libi2c-dev:i386 libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools
 )
