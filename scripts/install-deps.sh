@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 dosfstools mtools
   # boot loader: assembler, emulators, MBR boot code; Bochs with its own BIOS
   # and its text display (the one that runs headless)
-  nasm libunicorn-dev qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios
+  nasm libunicorn-dev:amd64 libunicorn-dev:i386 qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios
   # 32-bit tests on kernels that run no 32-bit programs
   qemu-user
   # fuzzing and benchmark baselines
