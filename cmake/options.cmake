@@ -17,3 +17,5 @@ option(OMBIX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitize
 # Settings.
 set(OMBIXD_LOCAL_API ombix_sim CACHE STRING "Library target of the local board API that ombixd links")
 set(VXBOOTDISK_WINDOWS_EXE "" CACHE FILEPATH "The cross-built vxbootdisk.exe to test under wine")
+set(OMBIX_KERNEL_TESTS_M32_OMBIXD "" CACHE FILEPATH
+    "The 32-bit build's ombixd: the kernel tests run every Linux board suite a second time with it (kernel.m32.*)")

@@ -30,6 +30,3 @@ endif()
 # outcome is a return code, and allocation failures are handled where they occur.
 # What a shared module exports is set by its linker version script (exports.map).
 set(OMBIX_MODULE_CXX_FLAGS -fno-exceptions -fno-rtti -fvisibility-inlines-hidden)
-
-# pkg-config files find their prefix relative to their own location.
-file(RELATIVE_PATH PC_RELATIVE_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)

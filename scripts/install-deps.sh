@@ -14,22 +14,21 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 dosfstools mtools
   # boot loader: assembler, emulators, MBR boot code; Bochs with its own BIOS
   # and its text display (the one that runs headless)
-  nasm libunicorn-dev qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios
+  nasm libunicorn-dev:amd64 libunicorn-dev:i386 qemu-system-x86 mbr syslinux-common bochs bochs-term bochsbios vgabios
   # 32-bit tests on kernels that run no 32-bit programs
   qemu-user
   # fuzzing and benchmark baselines
-  clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev
-  # HTTP server, transport and client
-  libboost1.81-dev libcurl4-openssl-dev curl gnutls-bin
-  # ombixd's metrics (prometheus-cpp), and the Prometheus server and promtool its tests run
-  prometheus-cpp-dev prometheus jq
+  clang-14 clang-format-14 libclang-rt-14-dev llvm-14 libmodpbase64-dev libssl-dev:amd64
+  # HTTP server, transport and client; native and 32-bit
+  libboost1.81-dev:amd64 libboost1.81-dev:i386 libcurl4-openssl-dev:amd64 libcurl4-openssl-dev:i386
+  libssl-dev:i386 curl gnutls-bin
+  # ombixd's metrics (prometheus-cpp), native and 32-bit; the Prometheus server and promtool its tests run
+  prometheus-cpp-dev:amd64 prometheus-cpp-dev:i386 prometheus jq
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
-  # the Linux board's disks: file system types, SMART; native and 32-bit
-  libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
-  # the Linux board: SMBus through i2c-tools' library; native and 32-bit
-  libi2c-dev:amd64 libi2c-dev:i386
+  # the Linux board: I2C/SMBus, block devices and disk health; native and 32-bit
+  libi2c-dev:amd64 libi2c-dev:i386 libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools e2fsprogs
 )

@@ -30,10 +30,12 @@ if ! bash scripts/runs-32-bit-programs.sh; then
 fi
 windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$windows_exe")
 
-# The native build also boots Linux under QEMU for the kernel tests.
-build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KERNEL_TESTS=ON
-bash scripts/valgrind-unit-tests.sh build-native
+# The 32-bit build first: the native build's kernel tests boot Linux under
+# QEMU and run the Linux board's suites a second time with its ombixd.
 build_and_test build-m32 -DOMBIX_M32=ON
+build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KERNEL_TESTS=ON \
+  -DOMBIX_KERNEL_TESTS_M32_OMBIXD="$root/build-m32/httpd/ombixd"
+bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON
 
 bash scripts/fuzz.sh "$root/build-fuzz" 30

@@ -133,6 +133,10 @@ protected:
 std::unique_ptr<LinuxBoardGuest> LinuxBoardOnKernel::board_;
 Numbering LinuxBoardOnKernel::first_numbering_;
 
+TEST_F(LinuxBoardOnKernel, ombixd_and_its_board_library_run_natively_at_the_word_size_of_their_build) {
+    EXPECT_EQ(board_->ombixd_word_sizes(), ombix::kernel_test::expected_board_word_sizes());
+}
+
 TEST_F(LinuxBoardOnKernel, identity_comes_from_dmi_and_the_counters_from_the_kernel) {
     int32_t h = board_->handle;
     BOARD_INFO info{};
