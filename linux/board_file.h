@@ -63,8 +63,6 @@ struct BoardFile {
     bool storage_nvmem = true;                                // the kernel's nvmem devices are storage areas
     std::vector<StorageFile> storage_files;                   // after the nvmem devices, in this order
     bool virtual_disks = false;                               // loop, ram and zram devices listed as disks
-    std::optional<std::string> watchdog;                      // identity or device name ("watchdog1")
-    std::set<std::string> system_states;                      // "poweroff", "reboot", "suspend"
     std::map<std::string, std::set<std::uint8_t>> i2c_force;  // adapter name -> addresses used beside a driver
     SpiSettings spi_settings;                                 // for every SPI device
     std::vector<SpiDeviceChoice> spi_devices;

@@ -22,8 +22,9 @@ packages=(
   # HTTP server, transport and client; native and 32-bit
   libboost1.81-dev:amd64 libboost1.81-dev:i386 libcurl4-openssl-dev:amd64 libcurl4-openssl-dev:i386
   libssl-dev:i386 curl gnutls-bin
-  # ombixd's metrics (prometheus-cpp), native and 32-bit; the Prometheus server and promtool its tests run
-  prometheus-cpp-dev:amd64 prometheus-cpp-dev:i386 prometheus jq
+  # ombixd's metrics (prometheus-cpp: the 32-bit build uses the native headers, see httpd/),
+  # and the Prometheus server and promtool its tests run
+  prometheus-cpp-dev:amd64 libprometheus-cpp-core1.0:i386 prometheus jq
   # the Linux board: hwmon, GPIO, PCI (with its names), password hashing; native and 32-bit
   libsensors-dev:amd64 libsensors-dev:i386 libgpiod-dev:amd64 libgpiod-dev:i386 libpci-dev:amd64 libpci-dev:i386
   libcrypt-dev:amd64 libcrypt-dev:i386 pci.ids
