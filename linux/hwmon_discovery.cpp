@@ -145,25 +145,20 @@ void discover_hwmon(Board &board, std::vector<HwmonChip> chips) {
     std::vector<int> temp_chip;
     for (std::size_t c = 0; c < chips.size(); ++c) {
         HwmonChip &chip = chips[c];
-        for (const HwmonChannel &channel : chip.temps) {
+        auto sensor = [&](const HwmonChannel &channel) {
             Sensor s;
             s.default_name = names[c] + " " + channel.label;
             s.name = shown(board.file.sensor_names, s.default_name);
             s.channel = channel;
             s.input = ValueFile(channel.input);
             s.input.open();
-            board.temps.push_back(std::move(s));
+            return s;
+        };
+        for (const HwmonChannel &channel : chip.temps) {
+            board.temps.push_back(sensor(channel));
             temp_chip.push_back(static_cast<int>(c));
         }
-        for (const HwmonChannel &channel : chip.voltages) {
-            Sensor s;
-            s.default_name = names[c] + " " + channel.label;
-            s.name = shown(board.file.sensor_names, s.default_name);
-            s.channel = channel;
-            s.input = ValueFile(channel.input);
-            s.input.open();
-            board.voltages.push_back(std::move(s));
-        }
+        for (const HwmonChannel &channel : chip.voltages) board.voltages.push_back(sensor(channel));
         for (const HwmonChannel &channel : chip.fans) {
             Fan f;
             f.default_name = names[c] + " " + channel.label;

@@ -21,8 +21,6 @@ using ombix::kernel_test::BoardGuestOptions;
 using ombix::kernel_test::Guest;
 
 const char *const kHelpers = R"sh(
-bus_named() { for a in /sys/bus/i2c/devices/i2c-*; do [ "$(cat "$a/name")" = "$1" ] && echo "${a##*i2c-}"; done; }
-stub() { bus_named 'SMBus stub driver'; }
 sim=/sys/kernel/config/gpio-sim/rig
 sim_side() { echo /sys/devices/platform/$(cat $sim/dev_name)/$(cat $sim/bank0/chip_name); }
 make_sim() { mkdir -p $1/bank0 $1/bank1 && echo 8 > $1/bank0/num_lines && echo 4 > $1/bank1/num_lines && echo 1 > $1/live; }

@@ -18,11 +18,6 @@ using ombix::kernel_test::BoardGuest;
 using ombix::kernel_test::BoardGuestOptions;
 using ombix::kernel_test::Guest;
 
-const char *const kHelpers = R"sh(
-bus_named() { for a in /sys/bus/i2c/devices/i2c-*; do [ "$(cat "$a/name")" = "$1" ] && echo "${a##*i2c-}"; done; }
-stub() { bus_named 'SMBus stub driver'; }
-)sh";
-
 // Chips at 0x1c and 0x1d nobody drives; lm75 drivers at 0x48 and 0x49, the
 // second one forced by the board file. The stub offers SMBus block calls too.
 const char *const kDevices = R"sh(
@@ -44,7 +39,6 @@ protected:
         BoardGuestOptions options;
         options.modules = {"i2c-stub chip_addr=0x1c,0x1d,0x48,0x49 functionality=0xffffffff", "i2c-dev", "lm75",
                            "ombix_test_i2c", "ombix_test_spi"};
-        options.shell_helpers = kHelpers;
         options.devices = kDevices;
         options.board_file = kBoardFile;
         board_ = std::make_unique<BoardGuest>(options);

@@ -35,11 +35,6 @@ mke2fs -q -F -t ext2 -L OMBIXDATA -E offset=1048576 "$1" 20480
 mkfs.fat -F 16 -n OMBIXFAT --offset 43008 "$1" 44032 >/dev/null
 )sh";
 
-const char *const kHelpers = R"sh(
-bus_named() { for a in /sys/bus/i2c/devices/i2c-*; do [ "$(cat "$a/name")" = "$1" ] && echo "${a##*i2c-}"; done; }
-stub() { bus_named 'SMBus stub driver'; }
-)sh";
-
 // The EEPROM on the stub's 0x50, the disk's first partition mounted and
 // partly filled, and the folder of the file-backed area.
 const char *const kDevices = R"sh(
@@ -67,7 +62,6 @@ protected:
         options.modules = {"i2c-stub chip_addr=0x50", "i2c-dev", "at24", "ahci", "sd_mod", "ext4"};
         options.qemu_args = {"-drive", "file=" + kImage + ",format=raw,if=none,id=ombixdisk,snapshot=on", "-device",
                              "ide-hd,drive=ombixdisk,bus=ide.0,serial=OMBIX-DISK-0042,model=Ombix Test Disk"};
-        options.shell_helpers = kHelpers;
         options.devices = kDevices;
         options.board_file = board_file();
         board_ = std::make_unique<BoardGuest>(options);

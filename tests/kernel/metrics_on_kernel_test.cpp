@@ -20,11 +20,6 @@ using ombix::kernel_test::BoardGuest;
 using ombix::kernel_test::BoardGuestOptions;
 using ombix::kernel_test::Guest;
 
-const char *const kHelpers = R"sh(
-bus_named() { for a in /sys/bus/i2c/devices/i2c-*; do [ "$(cat "$a/name")" = "$1" ] && echo "${a##*i2c-}"; done; }
-stub() { bus_named 'SMBus stub driver'; }
-)sh";
-
 const char *const kDevices = R"sh(
 echo lm75 0x48 > /sys/bus/i2c/devices/i2c-$(stub)/new_device
 echo max6650 0x1b > /sys/bus/i2c/devices/i2c-$(stub)/new_device
@@ -60,7 +55,7 @@ protected:
         board_ = std::make_unique<BoardGuest>(BoardGuestOptions{
             {"i2c-stub chip_addr=0x48,0x1b", "i2c-dev", "lm75", "max6650", "test_power", "softdog soft_margin=37"},
             {},
-            kHelpers,
+            "",
             kDevices});
     }
     static void TearDownTestSuite() { board_.reset(); }
