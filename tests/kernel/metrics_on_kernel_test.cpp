@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "board_guest.h"
+#include "exposition_text.h"
 #include "ombixRemoteCall.h"
 
 namespace {
@@ -34,18 +34,6 @@ std::string run(const std::string &command, int &status) {
     while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) output.append(block, n);
     status = ::pclose(pipe);
     return output;
-}
-
-std::map<std::string, double> samples(const std::string &exposition) {
-    std::map<std::string, double> found;
-    std::istringstream lines(exposition);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::size_t space = line.rfind(' ');
-        found[line.substr(0, space)] = std::strtod(line.c_str() + space + 1, nullptr);
-    }
-    return found;
 }
 
 class MetricsOnKernel : public ::testing::Test {
@@ -77,7 +65,7 @@ TEST_F(MetricsOnKernel, promtool_accepts_the_exposition_and_its_values_are_what_
     EXPECT_EQ(status, 0) << lint;
     std::string text = run("cat " + file, status);
     std::remove(file.c_str());
-    auto all = samples(text);
+    auto all = ombix::test::samples(text);
 
     const int32_t h = board_->handle;
     int32_t count = 0;
