@@ -32,6 +32,13 @@ std::int32_t smbus_call(std::uint8_t smbusNr, std::uint8_t address, unsigned lon
     });
 }
 
+// A libi2c read's result: a negative errno as it is, else the value stored in `out`.
+template <typename T>
+std::int32_t stored(std::int32_t value, T *out) {
+    if (value >= 0) *out = static_cast<T>(value);
+    return value;
+}
+
 }  // namespace
 
 extern "C" {
@@ -58,11 +65,8 @@ int32_t OmbixSmbusSendByte(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8
 
 int32_t OmbixSmbusReceiveByte(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8_t *byte) {
     if (byte == nullptr) return OMBIX_LINUX_RC_INVALID_ARGUMENT;
-    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_BYTE, [&](int fd) {
-        std::int32_t value = i2c_smbus_read_byte(fd);
-        if (value >= 0) *byte = static_cast<std::uint8_t>(value);
-        return value;
-    });
+    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_BYTE,
+                      [&](int fd) { return stored(i2c_smbus_read_byte(fd), byte); });
 }
 
 int32_t OmbixSmbusWriteByte(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t byte) {
@@ -72,11 +76,8 @@ int32_t OmbixSmbusWriteByte(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint
 
 int32_t OmbixSmbusReadByte(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint8_t *byte) {
     if (byte == nullptr) return OMBIX_LINUX_RC_INVALID_ARGUMENT;
-    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_BYTE_DATA, [&](int fd) {
-        std::int32_t value = i2c_smbus_read_byte_data(fd, command);
-        if (value >= 0) *byte = static_cast<std::uint8_t>(value);
-        return value;
-    });
+    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_BYTE_DATA,
+                      [&](int fd) { return stored(i2c_smbus_read_byte_data(fd, command), byte); });
 }
 
 // A word travels low byte first; the value is the number it stands for.
@@ -87,11 +88,8 @@ int32_t OmbixSmbusWriteWord(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint
 
 int32_t OmbixSmbusReadWord(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, uint16_t *word) {
     if (word == nullptr) return OMBIX_LINUX_RC_INVALID_ARGUMENT;
-    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_WORD_DATA, [&](int fd) {
-        std::int32_t value = i2c_smbus_read_word_data(fd, command);
-        if (value >= 0) *word = static_cast<std::uint16_t>(value);
-        return value;
-    });
+    return smbus_call(smbusNr, smbusAddress, I2C_FUNC_SMBUS_READ_WORD_DATA,
+                      [&](int fd) { return stored(i2c_smbus_read_word_data(fd, command), word); });
 }
 
 int32_t OmbixSmbusWriteBlock(int32_t, uint8_t smbusNr, uint8_t smbusAddress, uint8_t command, const uint8_t *data,
