@@ -60,8 +60,9 @@ int main(int argc, char **argv) {
     ombixd::ServerSettings settings;
     if (!ombixd::parse_listen_address(options.listen, settings.address, error)) return fail(error);
     if (!options.token_file.empty()) {
-        settings.token = ombixd::read_token_file(options.token_file.c_str());
-        if (settings.token.empty()) return fail("no token in " + options.token_file);
+        const std::string token = ombixd::read_token_file(options.token_file.c_str());
+        if (token.empty()) return fail("no token in " + options.token_file);
+        settings.keys.replace(ombixd::single_token("token-file", token));
     }
     if (!options.tls_cert.empty()) {
         if (!read_file(options.tls_cert, settings.tls_cert_pem)) return fail("cannot read " + options.tls_cert);
