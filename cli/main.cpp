@@ -20,7 +20,8 @@ const char kUsage[] =
     "usage: ombix [--url URL] [--token-file FILE] [--cacert PEM] [--timeout MS] [--json] COMMAND\n"
     "commands:\n"
     "  report                    print the whole board report\n"
-    "  calls                     list the calls with their arguments; with --json,\n"
+    "  calls                     list the calls with the least role each needs and\n"
+    "                            their arguments; with --json,\n"
     "                            the OpenAPI document of the HTTP API\n"
     "  CALL [name=value ...]     run one call, e.g. ombix GetFanSpeed fanNr=0\n"
     "                            integers as 12, -1 or 0xff; bytes as hex or @file\n"
@@ -135,7 +136,8 @@ int main(int argc, char **argv) {
     }
     if (line.words[0] == "calls") {
         for (const ombix::calls::CallDescription *call : ombix::cli::all_calls())
-            std::printf("%s\n", ombix::cli::describe_call(*call).c_str());
+            std::printf("%-8s %s\n", ombix::calls::privilege_name(call->privilege),
+                        ombix::cli::describe_call(*call).c_str());
         return 0;
     }
 

@@ -3,7 +3,7 @@
 // authorization, request ids and the executor with the simulated board.
 //
 // Input: one byte of settings, then the bytes of the connection. Bit 0 of the
-// settings byte asks for a bearer token ("t0ken"); the other bits give the
+// settings byte asks for a bearer token ("t0ken" an admin's, "r3ader" a reader's); the other bits give the
 // size of the pieces the bytes arrive in (1 to 128), as reads would split them.
 #include <algorithm>
 #include <cstddef>
@@ -17,8 +17,14 @@
 
 namespace {
 
-const std::string kToken = "t0ken";
-const std::string kNoToken;
+// An admin token and a reader's, so that inputs reach the role refusals too.
+ombixd::Keyring token_keys() {
+    ombixd::Keyring ring = ombixd::single_token("admin", "t0ken");
+    ring.add(ombixd::Key{"reader", ombixd::Privilege::Reader, ombixd::digest_of("r3ader")});
+    return ring;
+}
+const ombixd::Keys kToken(token_keys());
+const ombixd::Keys kNoToken;
 
 // Every answer is a whole HTTP/1.1 answer: the status line comes first.
 void check_output(const std::string &output) {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "keyring.h"
+
 namespace ombixd {
 
 class AnswerMemory;
@@ -18,9 +20,9 @@ inline constexpr std::size_t kMaxHeadBytes = 16 * 1024;
 
 class Conversation {
 public:
-    // `token` (empty: none required) and `memory` (null: none) must outlive
-    // the conversation.
-    Conversation(const std::string &token, AnswerMemory *memory);
+    // `keys` (an empty keyring: none required) and `memory` (null: none)
+    // must outlive the conversation.
+    Conversation(const Keys &keys, AnswerMemory *memory);
     ~Conversation();
     Conversation(const Conversation &) = delete;
     Conversation &operator=(const Conversation &) = delete;
@@ -56,7 +58,7 @@ private:
     void on_message();
     void answer_and_close(unsigned status, const char *error);
 
-    const std::string &token_;
+    const Keys &keys_;
     AnswerMemory *memory_;
     std::unique_ptr<Parser> parser_;
     State state_ = State::Reading;

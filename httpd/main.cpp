@@ -1,4 +1,5 @@
-// ombixd: serves the local board API over HTTP until SIGINT or SIGTERM.
+// ombixd: serves the local board API over HTTP until SIGINT or SIGTERM, and
+// reads its tokens again on SIGHUP; `ombixd token ...` edits the token store.
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +17,8 @@
 #include "options.h"
 #include "server.h"
 #include "token.h"
+#include "token_command.h"
+#include "token_store.h"
 
 namespace {
 
@@ -38,6 +41,27 @@ void raise_descriptor_limit() {
     }
 }
 
+// The keys of --token-file and --token-store; false with a message in `error`.
+bool read_keys(const ombixd::Options &options, ombixd::Keyring &ring, std::string &error) {
+    if (!options.token_file.empty()) {
+        const std::string token = ombixd::read_token_file(options.token_file.c_str());
+        if (token.empty()) {
+            error = "no token in " + options.token_file;
+            return false;
+        }
+        ring = ombixd::single_token("token-file", token);
+    }
+    if (!options.token_store.empty()) {
+        if (!ombixd::load_token_store(options.token_store, ring, error)) return false;
+        // A store left empty by revoking every token must not open the server.
+        if (!ring.required()) {
+            error = "the token store " + options.token_store + " holds no token";
+            return false;
+        }
+    }
+    return true;
+}
+
 int fail(const std::string &message) {
     std::fprintf(stderr, "ombixd: %s\n", message.c_str());
     return 2;
@@ -46,6 +70,7 @@ int fail(const std::string &message) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc > 1 && std::string(argv[1]) == "token") return ombixd::run_token_command(argc - 2, argv + 2);
     ombixd::Options options;
     std::string error;
     if (!ombixd::parse_options(argc, argv, options, error)) {
@@ -59,10 +84,9 @@ int main(int argc, char **argv) {
 
     ombixd::ServerSettings settings;
     if (!ombixd::parse_listen_address(options.listen, settings.address, error)) return fail(error);
-    if (!options.token_file.empty()) {
-        settings.token = ombixd::read_token_file(options.token_file.c_str());
-        if (settings.token.empty()) return fail("no token in " + options.token_file);
-    }
+    ombixd::Keyring keys;
+    if (!read_keys(options, keys, error)) return fail(error);
+    settings.keys.replace(std::move(keys));
     if (!options.tls_cert.empty()) {
         if (!read_file(options.tls_cert, settings.tls_cert_pem)) return fail("cannot read " + options.tls_cert);
         if (!read_file(options.tls_key, settings.tls_key_pem)) return fail("cannot read " + options.tls_key);
@@ -90,6 +114,7 @@ int main(int argc, char **argv) {
     sigemptyset(&stop_signals);
     sigaddset(&stop_signals, SIGINT);
     sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -106,7 +131,21 @@ int main(int argc, char **argv) {
     std::fflush(stdout);
 
     int received = 0;
-    sigwait(&stop_signals, &received);
+    for (;;) {
+        sigwait(&stop_signals, &received);
+        if (received != SIGHUP) break;
+        // Connections and requests under way go on; each request from now on
+        // is judged by the new keys. Keys that cannot be read leave the old.
+        ombixd::Keyring reloaded;
+        if (read_keys(options, reloaded, error)) {
+            const std::size_t count = reloaded.keys().size();
+            settings.keys.replace(std::move(reloaded));
+            std::printf("ombixd: tokens reloaded (%zu)\n", count);
+            std::fflush(stdout);
+        } else {
+            std::fprintf(stderr, "ombixd: reload failed, the tokens in force stay: %s\n", error.c_str());
+        }
+    }
     ombixd::stop_server(server);
     std::printf("ombixd: stopped (signal %d)\n", received);
     return 0;

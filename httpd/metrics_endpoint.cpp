@@ -7,6 +7,7 @@
 #include "board_metrics.h"
 #include "exposition_writer.h"
 #include "server_metrics.h"
+#include "token.h"
 
 namespace ombixd {
 namespace {
@@ -21,14 +22,15 @@ const MetricsSettings &metrics_settings() {
     return current;
 }
 
-const std::string &metrics_token(const std::string &calls_token) {
-    static const std::string none;
+bool metrics_allowed(const char *authorization, const Keyring &calls_keys) {
+    const MetricsSettings &current = metrics_settings();
     switch (current.access) {
-        case MetricsSettings::Access::SameAsCalls: return calls_token;
-        case MetricsSettings::Access::OwnToken: return current.token;
-        case MetricsSettings::Access::Open: break;
+        case MetricsSettings::Access::SameAsCalls:
+            return !calls_keys.required() || calls_keys.match(authorization) != nullptr;
+        case MetricsSettings::Access::OwnToken: return authorized(authorization, current.token);
+        case MetricsSettings::Access::Open: return true;
     }
-    return none;
+    return false;
 }
 
 Answer scrape() noexcept {

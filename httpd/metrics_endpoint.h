@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "keyring.h"
 #include "request_handler.h"
 
 namespace ombixd {
@@ -13,7 +14,7 @@ inline constexpr char kExpositionType[] = "text/plain; version=0.0.4; charset=ut
 
 struct MetricsSettings {
     enum class Access {
-        SameAsCalls,  // the token of the calls, if any
+        SameAsCalls,  // any token of the calls (every role may read), if any
         OwnToken,     // `token`
         Open,         // no token
     };
@@ -27,8 +28,9 @@ struct MetricsSettings {
 void use_metrics_settings(const MetricsSettings &settings);
 const MetricsSettings &metrics_settings();
 
-// The token a request for /metrics must carry, given that of the calls: empty for none.
-const std::string &metrics_token(const std::string &calls_token);
+// Whether a request for /metrics with this Authorization header (null when
+// absent) may scrape, given the keyring of the calls.
+bool metrics_allowed(const char *authorization, const Keyring &calls_keys);
 
 // The answer to a scrape: 200 with the exposition, whatever the board did.
 Answer scrape() noexcept;

@@ -6,7 +6,7 @@
 namespace ombixd {
 
 const char kUsage[] =
-    "usage: ombixd [--listen ADDR:PORT] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
+    "usage: ombixd [--listen ADDR:PORT] [--token-store FILE] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
     "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
     "              [--max-connections N] [--max-connections-per-address N]\n"
     "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
@@ -17,7 +17,10 @@ const char kUsage[] =
     "--board: the simulated board (default), the Linux board, or a shared library\n"
     "exporting the 88 board functions; --board-config: the board file it is given.\n"
     "GET /metrics serves Prometheus metrics, with the calls' token unless\n"
-    "--metrics-token-file names its own (none: no token); GET /openapi.json the API's description.\n";
+    "--metrics-token-file names its own (none: no token); GET /openapi.json the API's description.\n"
+    "--token-store: named tokens with roles (ombixd token add|list|revoke edits it);\n"
+    "--token-file: one admin token. SIGHUP reads both again.\n"
+    "       ombixd token add NAME --role reader|operator|admin | list | revoke NAME [--token-store FILE]\n";
 
 namespace {
 
@@ -56,6 +59,8 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             options.listen = value;
         else if (option == "--token-file")
             options.token_file = value;
+        else if (option == "--token-store")
+            options.token_store = value;
         else if (option == "--tls-cert")
             options.tls_cert = value;
         else if (option == "--tls-key")

@@ -8,7 +8,8 @@ namespace ombixd {
 
 struct Options {
     std::string listen = "127.0.0.1:8711";
-    std::string token_file;
+    std::string token_file;   // one admin token, named "token-file"
+    std::string token_store;  // named tokens with roles (token_store.h)
     std::string tls_cert;
     std::string tls_key;
     unsigned threads = 4;

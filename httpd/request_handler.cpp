@@ -8,12 +8,12 @@
 
 #include "api_lock.h"
 #include "body_check.h"
+#include "call_description.h"
 #include "call_names.h"
 #include "json_dump.h"
 #include "metrics_endpoint.h"
 #include "openapi_document.h"
 #include "server_metrics.h"
-#include "token.h"
 
 namespace ombixd {
 namespace {
@@ -95,6 +95,16 @@ Answer refuse_token(const char *endpoint) noexcept {
     return error_answer(401, "missing or wrong bearer token", "WWW-Authenticate: Bearer");
 }
 
+// 403 for a call above the caller's role, naming both roles.
+Answer refuse_role(const ombix::calls::CallDescription &call, Privilege caller) noexcept {
+    try {
+        return error_answer(403, std::string(call.name) + " needs the " + ombix::calls::privilege_name(call.privilege) +
+                                     " role; the token has the " + ombix::calls::privilege_name(caller) + " role");
+    } catch (const std::bad_alloc &) {
+        return out_of_memory();
+    }
+}
+
 }  // namespace
 
 Answer error_answer(unsigned status, std::string_view error, const char *header) noexcept {
@@ -105,21 +115,23 @@ Answer error_answer(unsigned status, std::string_view error, const char *header)
 }
 
 Route route_request(std::string_view method, const std::string &path, const char *authorization,
-                    std::uint64_t declared_length, const std::string &token) noexcept {
+                    std::uint64_t declared_length, const Keyring &keys) noexcept {
     Route route;
     route.answered = true;
     if (path == "/metrics") {
-        const std::string &required = metrics_token(token);
-        if (!required.empty() && !authorized(authorization, required))
+        if (!metrics_allowed(authorization, keys))
             route.answer = refuse_token("metrics");
         else
             route.answer = method == "GET" ? scrape() : error_answer(405, "use GET", "Allow: GET");
         return route;
     }
-    if (!token.empty() && !authorized(authorization, token)) {
+    // Without keys there is no authentication, and every caller is an admin.
+    const Key *key = keys.required() ? keys.match(authorization) : nullptr;
+    if (keys.required() && key == nullptr) {
         route.answer = refuse_token("calls");
         return route;
     }
+    const Privilege caller = key != nullptr ? key->privilege : Privilege::Admin;
     if (path == "/openapi.json") {
         route.answer = method == "GET" ? describe_api() : error_answer(405, "use GET", "Allow: GET");
         return route;
@@ -137,8 +149,13 @@ Route route_request(std::string_view method, const std::string &path, const char
         return route;
     }
     const char *name = path.c_str() + kCallPrefix.size();
-    if (!is_call_name(name)) {
+    const ombix::calls::CallDescription *described = ombix::calls::find(name);
+    if (!is_call_name(name) || described == nullptr) {
         route.answer = error_answer(404, "unknown call");
+        return route;
+    }
+    if (described->privilege > caller) {
+        route.answer = refuse_role(*described, caller);
         return route;
     }
     if (declared_length > kMaxBodyBytes) {

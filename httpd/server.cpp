@@ -104,7 +104,7 @@ public:
         : server_(server),
           client_(client),
           timer_(socket.get_executor()),
-          conversation_(server.settings.token, &server.memory) {
+          conversation_(server.settings.keys, &server.memory) {
         if (server.tls)
             tls_stream_.emplace(std::move(socket), *server.tls);
         else

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "keyring.h"
 #include "listen_address.h"
 #include "request_handler.h"
 
@@ -13,7 +14,7 @@ namespace ombixd {
 
 struct ServerSettings {
     ListenAddress address;
-    std::string token;         // empty: no authentication
+    Keys keys;                 // an empty keyring: no authentication; replaced on reload
     std::string tls_cert_pem;  // both empty: plain HTTP
     std::string tls_key_pem;
     unsigned threads = 4;

@@ -133,7 +133,7 @@ json_t *call_operation(const calls::CallDescription &call) {
     json_t *request = json_pack("{s:b, s:{s:{s:o, s:o}}}", "required", takes_parameters, "content", "application/json",
                                 "schema", body_schema, "example", example);
     json_t *responses = json_pack(
-        "{s:{s:s, s:o}, s:{s:s, s:o}, s:o, s:o, s:o, s:o}", "200", "description",
+        "{s:{s:s, s:o}, s:{s:s, s:o}, s:o, s:o, s:o, s:o, s:o}", "200", "description",
         "The result object: the call ran, or its parameters did not match (65543).", "content", json_content(result),
         "400", "description",
         "The error object (a parameter list of the wrong length), or a refusal of a body that is not JSON, is "
@@ -141,14 +141,16 @@ json_t *call_operation(const calls::CallDescription &call) {
         "content",
         json_content(json_pack("{s:[{s:s},{s:s}]}", "oneOf", "$ref", "#/components/schemas/ErrorObject", "$ref",
                                "#/components/schemas/Refusal")),
-        "401", refusal("A token is required and the bearer token is missing or wrong."), "409",
+        "401", refusal("A token is required and the bearer token is missing or wrong."), "403",
+        refusal("The call needs a higher role than the token's."), "409",
         refusal("A request id older than the client's last, or a repeat whose answer is no longer kept."), "413",
         refusal("The body is longer than 524288 bytes."), "503",
         refusal("Too many connections, or no memory to run the call (it may have reached the board)."));
-    return json_pack("{s:{s:s, s:s, s:[{s:s, s:s, s:b, s:{s:s, s:s}}], s:o, s:o}}", "post", "operationId", call.name,
-                     "summary", call.name, "parameters", "name", "Ombix-Request-Id", "in", "header", "required", 0,
-                     "schema", "type", "string", "pattern", "^[0-9A-Fa-f]{1,16}-[0-9A-Fa-f]{1,16}$", "requestBody",
-                     request, "responses", responses);
+    return json_pack("{s:{s:s, s:s, s:s, s:[{s:s, s:s, s:b, s:{s:s, s:s}}], s:o, s:o}}", "post", "operationId",
+                     call.name, "summary", call.name, "x-ombix-role", calls::privilege_name(call.privilege),
+                     "parameters", "name", "Ombix-Request-Id", "in", "header", "required", 0, "schema", "type",
+                     "string", "pattern", "^[0-9A-Fa-f]{1,16}-[0-9A-Fa-f]{1,16}$", "requestBody", request, "responses",
+                     responses);
 }
 
 json_t *fixed_paths() {

@@ -80,6 +80,25 @@ constexpr bool is_integer_parameter(Role role) {
     return role == Role::Input || role == Role::ListCount || is_byte_count(role);
 }
 
+// The roles of the callers, each allowed every call of the roles before it.
+// (Named apart from Role, which is what a member is to its call.)
+enum class Privilege : std::uint8_t {
+    Reader,    // calls that only read
+    Operator,  // settings and bus transfers that change the board's devices
+    Admin,     // power, password, watchdog arming, storage writes, intruder reset
+};
+
+// "reader", "operator" or "admin": the name of a role in the token store,
+// the command-line client and the API's description.
+constexpr const char *privilege_name(Privilege privilege) {
+    switch (privilege) {
+        case Privilege::Reader: return "reader";
+        case Privilege::Operator: return "operator";
+        case Privilege::Admin: return "admin";
+    }
+    return "admin";
+}
+
 struct CallDescription {
     const char *name;  // the call name on the wire, "OmbixGetFanSpeed"
     Kind kind;
@@ -87,7 +106,15 @@ struct CallDescription {
     std::size_t member_count;
     std::size_t parameter_count;  // elements of the parameter list
     std::size_t output_count;     // elements of the output list
+    // The least role that may run the call. Admin until the row says
+    // otherwise, so that a description built without it is never too open.
+    Privilege privilege = Privilege::Admin;
 };
+
+constexpr CallDescription with_privilege(CallDescription call, Privilege privilege) {
+    call.privilege = privilege;
+    return call;
+}
 
 // The calls in the order of the API's declaration (api/ombix_calls.h).
 struct CallList {

@@ -153,7 +153,8 @@ struct Row {
         return Kind::Scalar;
     }
     constexpr CallDescription description() const {
-        return CallDescription{name, kind(), members.data(), kCount, count_of(is_parameter), count_of(is_output)};
+        return CallDescription{
+            name, kind(), members.data(), kCount, count_of(is_parameter), count_of(is_output), Privilege::Admin};
     }
 };
 

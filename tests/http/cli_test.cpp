@@ -77,6 +77,9 @@ TEST_F(Cli, calls_lists_all_88_with_their_arguments) {
     EXPECT_EQ(calls.status, 0);
     EXPECT_EQ(std::count(calls.output.begin(), calls.output.end(), '\n'), 88);
     EXPECT_NE(calls.output.find("GetFanSpeed fanNr=INT  -> pwm rpm\n"), std::string::npos);
+    // Each line begins with the least role that may run the call.
+    EXPECT_NE(calls.output.find("\nreader   GetFanSpeed fanNr=INT"), std::string::npos);
+    EXPECT_NE(calls.output.find("\nadmin    WatchdogDisable\n"), std::string::npos);
     EXPECT_NE(calls.output.find("I2cXfer i2cNr=INT i2cAddress=INT [writeData=HEX|@FILE] writeLength=INT readLength=INT "
                                 " -> readData readLength\n"),
               std::string::npos);

@@ -74,7 +74,7 @@ TEST_F(MemoryFailure, a_call_answers_truly_or_503_whichever_allocation_fails) {
 }
 
 TEST_F(MemoryFailure, the_http_answer_is_one_503_and_the_connection_stays_usable) {
-    static const std::string no_token;
+    static const ombixd::Keys no_token;
     const std::string request =
         "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nContent-Length: 21\r\n\r\n"
         R"([{"i":"fanNr","v":0}])";

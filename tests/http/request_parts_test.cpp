@@ -96,7 +96,7 @@ TEST(ConnectionLimits, an_ipv6_network_counts_as_one_client_and_a_mapped_ipv4_ad
 // Feeds `bytes` in pieces of `piece` bytes, as a server would after each
 // read, and collects every answer until the conversation closes or waits.
 std::string converse(const std::string &bytes, std::size_t piece) {
-    static const std::string no_token;
+    static const ombixd::Keys no_token;
     ombixd::Conversation conversation(no_token, nullptr);
     std::string pending, answers;
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
@@ -142,7 +142,7 @@ TEST(Conversation, answers_http_1_0_keep_alive_in_kind_and_closes_plain_http_1_0
 }
 
 TEST(Conversation, an_idle_conversation_closes_at_stop_and_one_mid_request_answers_first) {
-    static const std::string no_token;
+    static const ombixd::Keys no_token;
     ombixd::Conversation idle(no_token, nullptr);
     idle.stop();
     EXPECT_EQ(idle.state(), ombixd::Conversation::State::Closing);
@@ -165,7 +165,7 @@ TEST(Conversation, an_idle_conversation_closes_at_stop_and_one_mid_request_answe
 namespace {
 
 TEST(Conversation, a_client_that_expects_100_continue_gets_it_before_it_sends_the_body) {
-    static const std::string no_token;
+    static const ombixd::Keys no_token;
     ombixd::Conversation conversation(no_token, nullptr);
     const std::string head =
         "POST /call/OmbixGetFanSpeed HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: 21\r\n\r\n";

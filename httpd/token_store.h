@@ -1,0 +1,35 @@
+// The token store: the named tokens of the callers, each with a role, kept
+// as digests only. One token a line:
+//
+//     NAME ROLE SHA256-HEX
+//
+// NAME is 1 to 64 letters, digits, '.', '_' or '-'; ROLE is reader, operator
+// or admin. Blank lines and lines starting with '#' are ignored. The file
+// must not be writable by its group nor readable or writable by others.
+#ifndef OMBIXD_TOKEN_STORE_H
+#define OMBIXD_TOKEN_STORE_H
+
+#include <string>
+#include <string_view>
+
+#include "keyring.h"
+
+namespace ombixd {
+
+// Where `ombixd token` edits the store unless told otherwise.
+inline constexpr char kDefaultTokenStore[] = "/etc/ombix/tokens";
+
+// Reads the store into `ring` (its keys are added); false with a message in
+// `error` that names the file and, for a bad line, its number.
+bool load_token_store(const std::string &path, Keyring &ring, std::string &error);
+
+// Writes `ring` as the store, whole or not at all (a new file renamed over
+// the old one), readable by its owner alone.
+bool save_token_store(const std::string &path, const Keyring &ring, std::string &error);
+
+bool is_token_name(std::string_view name);
+bool parse_privilege(std::string_view text, Privilege &privilege);
+
+}  // namespace ombixd
+
+#endif
