@@ -4,12 +4,15 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <pthread.h>
 #include <sys/resource.h>
+#include <systemd/sd-daemon.h>
 
 #include "api_lock.h"
 #include "board_loader.h"
+#include "config_file.h"
 #include "listen_address.h"
 #include "local_api_setup.h"
 #include "metrics_endpoint.h"
@@ -48,7 +51,12 @@ int fail(const std::string &message) {
 int main(int argc, char **argv) {
     ombixd::Options options;
     std::string error;
-    if (!ombixd::parse_options(argc, argv, options, error)) {
+    std::vector<std::string> arguments;
+    if (!ombixd::gather_arguments(argc, argv, arguments, error)) return fail(error);
+    std::vector<char *> argument_pointers{argv[0]};
+    for (std::string &argument : arguments) argument_pointers.push_back(&argument[0]);
+    argument_pointers.push_back(nullptr);
+    if (!ombixd::parse_options(static_cast<int>(arguments.size() + 1), argument_pointers.data(), options, error)) {
         std::fprintf(stderr, "ombixd: %s\n%s", error.c_str(), ombixd::kUsage);
         return 2;
     }
@@ -90,6 +98,7 @@ int main(int argc, char **argv) {
     sigemptyset(&stop_signals);
     sigaddset(&stop_signals, SIGINT);
     sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -104,9 +113,19 @@ int main(int argc, char **argv) {
     std::printf("ombixd: listening on %s://%s:%u (%s calls)\n", tls ? "https" : "http", host.c_str(),
                 ombixd::server_port(server), ombixd::local_api_is_thread_safe() ? "concurrent" : "serialized");
     std::fflush(stdout);
+    // Under a unit of Type=notify the service counts as started only now,
+    // once it serves; elsewhere (no NOTIFY_SOCKET) this does nothing.
+    sd_notify(0, "READY=1");
 
+    // The unit's reload sends SIGHUP, which would otherwise end the process.
     int received = 0;
-    sigwait(&stop_signals, &received);
+    while (sigwait(&stop_signals, &received) == 0 && received == SIGHUP) {
+        sd_notify(0, "RELOADING=1");
+        std::printf("ombixd: reload requested (signal %d): nothing to reload\n", received);
+        std::fflush(stdout);
+        sd_notify(0, "READY=1");
+    }
+    sd_notify(0, "STOPPING=1");
     ombixd::stop_server(server);
     std::printf("ombixd: stopped (signal %d)\n", received);
     return 0;
