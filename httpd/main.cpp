@@ -5,12 +5,15 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <pthread.h>
 #include <sys/resource.h>
+#include <systemd/sd-daemon.h>
 
 #include "api_lock.h"
 #include "board_loader.h"
+#include "config_file.h"
 #include "listen_address.h"
 #include "local_api_setup.h"
 #include "metrics_endpoint.h"
@@ -73,7 +76,12 @@ int main(int argc, char **argv) {
     if (argc > 1 && std::string(argv[1]) == "token") return ombixd::run_token_command(argc - 2, argv + 2);
     ombixd::Options options;
     std::string error;
-    if (!ombixd::parse_options(argc, argv, options, error)) {
+    std::vector<std::string> arguments;
+    if (!ombixd::gather_arguments(argc, argv, arguments, error)) return fail(error);
+    std::vector<char *> argument_pointers{argv[0]};
+    for (std::string &argument : arguments) argument_pointers.push_back(&argument[0]);
+    argument_pointers.push_back(nullptr);
+    if (!ombixd::parse_options(static_cast<int>(arguments.size() + 1), argument_pointers.data(), options, error)) {
         std::fprintf(stderr, "ombixd: %s\n%s", error.c_str(), ombixd::kUsage);
         return 2;
     }
@@ -129,13 +137,17 @@ int main(int argc, char **argv) {
     std::printf("ombixd: listening on %s://%s:%u (%s calls)\n", tls ? "https" : "http", host.c_str(),
                 ombixd::server_port(server), ombixd::local_api_is_thread_safe() ? "concurrent" : "serialized");
     std::fflush(stdout);
+    // Under a unit of Type=notify the service counts as started only now,
+    // once it serves; elsewhere (no NOTIFY_SOCKET) this does nothing.
+    sd_notify(0, "READY=1");
 
+    // The unit's reload sends SIGHUP, which would otherwise end the process.
     int received = 0;
     for (;;) {
-        sigwait(&stop_signals, &received);
-        if (received != SIGHUP) break;
+        if (sigwait(&stop_signals, &received) != 0 || received != SIGHUP) break;
         // Connections and requests under way go on; each request from now on
         // is judged by the new keys. Keys that cannot be read leave the old.
+        sd_notify(0, "RELOADING=1");
         ombixd::Keyring reloaded;
         if (read_keys(options, reloaded, error)) {
             const std::size_t count = reloaded.keys().size();
@@ -145,7 +157,9 @@ int main(int argc, char **argv) {
         } else {
             std::fprintf(stderr, "ombixd: reload failed, the tokens in force stay: %s\n", error.c_str());
         }
+        sd_notify(0, "READY=1");
     }
+    sd_notify(0, "STOPPING=1");
     ombixd::stop_server(server);
     std::printf("ombixd: stopped (signal %d)\n", received);
     return 0;

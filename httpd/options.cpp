@@ -6,7 +6,8 @@
 namespace ombixd {
 
 const char kUsage[] =
-    "usage: ombixd [--listen ADDR:PORT] [--token-store FILE] [--token-file FILE] [--tls-cert PEM --tls-key PEM]\n"
+    "usage: ombixd [--config FILE] [--listen ADDR:PORT] [--token-store FILE] [--token-file FILE]\n"
+    "              [--tls-cert PEM --tls-key PEM]\n"
     "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
     "              [--max-connections N] [--max-connections-per-address N]\n"
     "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
@@ -14,6 +15,8 @@ const char kUsage[] =
     "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
     "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
     "port 0 picks a free port. The address served is printed on standard output.\n"
+    "--config: a file of \"option = value\" lines (option names without --), which\n"
+    "the other options override; SIGHUP does not stop the server.\n"
     "--board: the simulated board (default), the Linux board, or a shared library\n"
     "exporting the 88 board functions; --board-config: the board file it is given.\n"
     "GET /metrics serves Prometheus metrics, with the calls' token unless\n"

@@ -22,6 +22,8 @@ packages=(
   # HTTP server, transport and client; native and 32-bit
   libboost1.81-dev:amd64 libboost1.81-dev:i386 libcurl4-openssl-dev:amd64 libcurl4-openssl-dev:i386
   libssl-dev:i386 curl gnutls-bin
+  # ombixd under systemd (sd_notify); the unit, manual pages and Debian package checked and built
+  libsystemd-dev:amd64 libsystemd-dev:i386 systemd scdoc mandoc lintian dpkg-dev file
   # ombixd's metrics (prometheus-cpp: the 32-bit build uses the native headers, see httpd/),
   # and the Prometheus server and promtool its tests run
   prometheus-cpp-dev:amd64 libprometheus-cpp-core1.0:i386 prometheus jq

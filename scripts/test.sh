@@ -37,6 +37,7 @@ build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KER
   -DOMBIX_KERNEL_TESTS_M32_OMBIXD="$root/build-m32/httpd/ombixd"
 bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON
+bash scripts/test-package.sh "$root/build-package"
 
 bash scripts/fuzz.sh "$root/build-fuzz" 30
 echo "=== all builds passed"

@@ -28,6 +28,7 @@ public:
     // Kills it at once (SIGKILL), as a crash or a power cut would.
     void kill_now();
     bool running() const;
+    // For signals a test sends itself (SIGHUP).
     pid_t pid() const { return pid_; }
 
 private:
