@@ -23,7 +23,6 @@ const MetricsSettings &metrics_settings() {
 }
 
 bool metrics_allowed(const char *authorization, const Keyring &calls_keys) {
-    const MetricsSettings &current = metrics_settings();
     switch (current.access) {
         case MetricsSettings::Access::SameAsCalls:
             return !calls_keys.required() || calls_keys.match(authorization) != nullptr;
