@@ -168,8 +168,8 @@ TEST_F(Audit, the_password_never_reaches_the_record_whatever_shape_the_list_has)
 
 TEST_F(Audit, a_long_buffer_is_kept_as_its_length) {
     const std::string data(4000, 'A');
-    const std::string body =
-        R"([{"i":"storageNr","v":0},{"i":"offset","v":0},{"i":"data","v":")" + data + R"("},{"i":"dataLength","v":3000}])";
+    const std::string body = R"([{"i":"storageNr","v":0},{"i":"offset","v":0},{"i":"data","v":")" + data +
+                             R"("},{"i":"dataLength","v":3000}])";
     send(two_keys(), post("OmbixStorageWrite", "admin-token", body));
     const auto all = records();
     ASSERT_EQ(all.size(), 1u);
