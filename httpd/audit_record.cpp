@@ -103,8 +103,7 @@ bool is_secret(const Member &member) {
 std::string audit_time_now() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm parts{};
     gmtime_r(&seconds, &parts);
     char text[80];  // room for any year the format could print
@@ -146,9 +145,9 @@ std::string audit_json_line(const AuditRecord &record) {
     JsonHandle params(json_loads(record.params.c_str(), JSON_DECODE_ANY, nullptr));
     JsonHandle line(json_pack("{s:s%, s:s%, s:s%, s:s%, s:O?, s:s%, s:i}", "time", record.time.data(),
                               record.time.size(), "caller", record.caller.data(), record.caller.size(), "peer",
-                              record.peer.data(), record.peer.size(), "call", record.call.data(),
-                              record.call.size(), "params", params.get(), "outcome", record.outcome.data(),
-                              record.outcome.size(), "status", static_cast<int>(record.status)));
+                              record.peer.data(), record.peer.size(), "call", record.call.data(), record.call.size(),
+                              "params", params.get(), "outcome", record.outcome.data(), record.outcome.size(), "status",
+                              static_cast<int>(record.status)));
     if (!line) return std::string();
     json_object_set_new(line.get(), "ret", record.has_code ? json_integer(record.code) : json_null());
     std::string text;

@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <syslog.h>
 #include <systemd/sd-daemon.h>
 #include <systemd/sd-journal.h>
-#include <syslog.h>
 
 #include <atomic>
 #include <cerrno>
@@ -24,12 +24,11 @@ public:
                                     ")";
         // A refusal is worth more attention than a call that ran.
         const int priority = record.outcome == "ran" ? LOG_NOTICE : LOG_WARNING;
-        int result = sd_journal_send("MESSAGE=%s", message.c_str(), "PRIORITY=%d", priority,
-                                     "SYSLOG_IDENTIFIER=ombixd", "OMBIX_AUDIT=1", "OMBIX_CALL=%s",
-                                     record.call.c_str(), "OMBIX_CALLER=%s", record.caller.c_str(), "OMBIX_PEER=%s",
-                                     record.peer.c_str(), "OMBIX_PARAMS=%s", record.params.c_str(),
-                                     "OMBIX_OUTCOME=%s", record.outcome.c_str(), "OMBIX_STATUS=%u", record.status,
-                                     "OMBIX_RET=%s", code.c_str(), nullptr);
+        int result = sd_journal_send("MESSAGE=%s", message.c_str(), "PRIORITY=%d", priority, "SYSLOG_IDENTIFIER=ombixd",
+                                     "OMBIX_AUDIT=1", "OMBIX_CALL=%s", record.call.c_str(), "OMBIX_CALLER=%s",
+                                     record.caller.c_str(), "OMBIX_PEER=%s", record.peer.c_str(), "OMBIX_PARAMS=%s",
+                                     record.params.c_str(), "OMBIX_OUTCOME=%s", record.outcome.c_str(),
+                                     "OMBIX_STATUS=%u", record.status, "OMBIX_RET=%s", code.c_str(), nullptr);
         if (result >= 0) return true;
         error = std::string("the journal: ") + std::strerror(-result);
         return false;

@@ -9,9 +9,8 @@ std::chrono::milliseconds AuthBackoff::failed(const ClientKey &client, Clock::ti
     auto found = table_.find(client);
     if (found == table_.end()) {
         if (table_.size() >= policy_.max_addresses && !table_.empty()) {
-            auto oldest = std::min_element(table_.begin(), table_.end(), [](const auto &a, const auto &b) {
-                return a.second.last < b.second.last;
-            });
+            auto oldest = std::min_element(table_.begin(), table_.end(),
+                                           [](const auto &a, const auto &b) { return a.second.last < b.second.last; });
             table_.erase(oldest);
         }
         found = table_.emplace(client, Failures{}).first;
