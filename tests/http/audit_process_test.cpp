@@ -2,8 +2,8 @@
 // the JSON-lines file kept across a restart and followed across a rotation,
 // failures counted and held back per address without holding up anyone
 // else, and, where systemd runs the machine, the record in the journal.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -70,9 +70,9 @@ TEST_F(AuditProcess, the_file_gets_one_line_per_changing_call_keeps_them_across_
         ombix::test::ServerProcess server(options());
         ASSERT_TRUE(server.started());
         EXPECT_EQ(ombix::test::exchange(server.port(), post("OmbixSetFanModeManual", kToken, kFanBody)).status, 200);
-        EXPECT_EQ(ombix::test::exchange(server.port(), post("OmbixGetFanSpeed", kToken, R"([{"i":"fanNr","v":0}])"))
-                      .status,
-                  200);
+        EXPECT_EQ(
+            ombix::test::exchange(server.port(), post("OmbixGetFanSpeed", kToken, R"([{"i":"fanNr","v":0}])")).status,
+            200);
         EXPECT_EQ(ombix::test::exchange(server.port(), post("OmbixPasswd", kToken, kPasswdBody)).status, 200);
         EXPECT_EQ(server.stop(), 0);
     }
@@ -190,9 +190,9 @@ TEST(AuditJournal, under_systemd_a_transient_unit_records_to_the_journal_with_st
     const unsigned short port = free_port();
     ASSERT_NE(port, 0);
     // Type=notify: systemd-run returns once ombixd told systemd it serves.
-    auto started = ombix::test::run_command("systemd-run --quiet --collect --unit=" + unit +
-                                            " --property=Type=notify " + ombix::test::ombixd_path() +
-                                            " --listen 127.0.0.1:" + std::to_string(port) + " 2>&1");
+    auto started =
+        ombix::test::run_command("systemd-run --quiet --collect --unit=" + unit + " --property=Type=notify " +
+                                 ombix::test::ombixd_path() + " --listen 127.0.0.1:" + std::to_string(port) + " 2>&1");
     ASSERT_EQ(started.status, 0) << started.output;
     EXPECT_EQ(ombix::test::exchange(port, post("OmbixSetFanModeManual", "", kFanBody)).status, 200);
     EXPECT_EQ(ombix::test::exchange(port, post("OmbixPasswd", "", kPasswdBody)).status, 200);
