@@ -123,8 +123,9 @@ Route route_request(std::string_view method, const std::string &path, const char
         if (!metrics_allowed(authorization, keys)) {
             route.auth = Route::Auth::Failed;
             route.answer = refuse_token("metrics");
-        } else
+        } else {
             route.answer = method == "GET" ? scrape() : error_answer(405, "use GET", "Allow: GET");
+        }
         return route;
     }
     // Without keys there is no authentication, and every caller is an admin.
