@@ -137,11 +137,11 @@ TEST_F(AuditProcess, repeated_failures_from_one_address_wait_longer_each_time_an
         EXPECT_EQ(status, 401);
         waits.push_back(seconds);
     }
-    // 0, 0.1, 0.2, 0.4, 0.8 seconds held back.
-    EXPECT_LT(waits[0], 0.09);
+    // 0, 0.1, 0.2, 0.4, 0.8 seconds held back, on top of the request's own
+    // time (which an emulated or loaded machine makes long: no upper bounds).
     EXPECT_GE(waits[1], 0.09);
     EXPECT_GE(waits[4], 0.75);
-    EXPECT_LT(waits[4], 3.0);
+    EXPECT_LT(waits[0], waits[4] - 0.5) << "the first failure is answered at once";
 
     std::pair<int, double> sixth;
     std::thread attacker([&] { sixth = wrong_token_from(server.port(), "127.0.0.2"); });  // held 1.6 s
@@ -151,7 +151,8 @@ TEST_F(AuditProcess, repeated_failures_from_one_address_wait_longer_each_time_an
     const double good_seconds = std::chrono::duration<double>(Clock::now() - started).count();
     attacker.join();
     EXPECT_EQ(good.status, 200);
-    EXPECT_LT(good_seconds, 0.5) << "a correct token from another address is not held back";
+    // The attacker's answer is held 1.6 s, 1.4 s of it after this request began.
+    EXPECT_LT(good_seconds, 1.0) << "a correct token from another address is not held back";
     EXPECT_EQ(sixth.first, 401);
     EXPECT_GE(sixth.second, 1.5);
 
