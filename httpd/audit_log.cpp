@@ -25,16 +25,20 @@ public:
     }
 
     void push(AuditRecord &&record) {
+        bool was_empty;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (queue_.size() >= kAuditQueueLimit) {
+            if (queue_.size() + in_hand_ >= kAuditQueueLimit) {
                 failed_locked("the audit queue is full");
                 return;
             }
+            was_empty = queue_.empty();
             queue_.push_back(std::move(record));
             ++queued_;
         }
-        wake_.notify_one();
+        // The writer sleeps only on an empty queue: waking it for every
+        // record would cost the serving thread a system call each time.
+        if (was_empty) wake_.notify_one();
     }
 
     void flush() {
@@ -56,30 +60,37 @@ private:
         std::fprintf(stderr, "ombixd: an audit record was not written: %s\n", why.c_str());
     }
 
+    // Takes what has queued up in one go, and writes it outside the lock.
     void run() {
         std::unique_lock<std::mutex> lock(mutex_);
+        std::deque<AuditRecord> batch;
         for (;;) {
             wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
             if (queue_.empty()) return;  // stopping, and everything written
-            AuditRecord record = std::move(queue_.front());
-            queue_.pop_front();
+            batch.swap(queue_);
+            in_hand_ = batch.size();
             lock.unlock();
-            std::string error;
-            bool written;
-            {
-                std::lock_guard<std::mutex> sink_lock(sink_mutex_);
-                written = sink_->write(record, error);
+            for (const AuditRecord &record : batch) {
+                std::string error;
+                bool written;
+                {
+                    std::lock_guard<std::mutex> sink_lock(sink_mutex_);
+                    written = sink_->write(record, error);
+                }
+                std::lock_guard<std::mutex> relock(mutex_);
+                if (written) {
+                    count_audit_record();
+                    if (failing_) std::fprintf(stderr, "ombixd: audit records are written again\n");
+                    failing_ = false;
+                } else {
+                    failed_locked(error);
+                }
+                --in_hand_;
+                ++written_;
+                done_.notify_all();
             }
+            batch.clear();
             lock.lock();
-            if (written) {
-                count_audit_record();
-                if (failing_) std::fprintf(stderr, "ombixd: audit records are written again\n");
-                failing_ = false;
-            } else {
-                failed_locked(error);
-            }
-            ++written_;
-            done_.notify_all();
         }
     }
 
@@ -89,6 +100,7 @@ private:
     std::condition_variable wake_;
     std::condition_variable done_;
     std::deque<AuditRecord> queue_;
+    std::size_t in_hand_ = 0;  // taken by the writer and not yet written: they count towards the bound
     unsigned long long queued_ = 0;
     unsigned long long written_ = 0;  // handed to the sink, written or not
     bool failing_ = false;

@@ -7,6 +7,8 @@
 #include <jansson.h>
 #include <netinet/in.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
@@ -20,6 +22,7 @@
 #include "auth_backoff.h"
 #include "call_description.h"
 #include "conversation.h"
+#include "server_metrics.h"
 #include "server_process.h"
 
 namespace {
@@ -174,6 +177,48 @@ TEST_F(Audit, a_long_buffer_is_kept_as_its_length) {
     const auto all = records();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_NE(all[0].params.find(R"J("v":"(4000 characters)")J"), std::string::npos) << all[0].params;
+}
+
+class Stuck : public ombixd::AuditSink {
+public:
+    bool write(const ombixd::AuditRecord &, std::string &) override {
+        std::unique_lock<std::mutex> lock(mutex);
+        released.wait(lock, [&] { return open; });
+        ++written;
+        return true;
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        open = true;
+        released.notify_all();
+    }
+    std::mutex mutex;
+    std::condition_variable released;
+    bool open = false;
+    std::size_t written = 0;
+};
+
+double audit_failures() {
+    for (const auto &family : ombixd::server_families())
+        if (family.name == "ombix_audit_failures_total") return family.metric.at(0).counter.value;
+    return -1;
+}
+
+TEST(AuditWriter, a_stuck_log_holds_up_no_request_and_the_records_it_cannot_take_are_counted) {
+    auto owned = std::make_unique<Stuck>();
+    Stuck &sink = *owned;
+    ombixd::start_audit(std::move(owned));
+    const double failures_before = audit_failures();
+    constexpr std::size_t kSent = ombixd::kAuditQueueLimit + 100;
+    const auto started = std::chrono::steady_clock::now();
+    for (std::size_t k = 0; k < kSent; ++k) ombixd::audit(ombixd::AuditRecord{});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    // The writer holds one record in the stuck write; the queue holds the bound.
+    EXPECT_GE(audit_failures() - failures_before, 99);
+    sink.release();
+    ombixd::flush_audit();
+    EXPECT_EQ(static_cast<double>(sink.written) + audit_failures() - failures_before, static_cast<double>(kSent));
+    ombixd::stop_audit();
 }
 
 // The file as its readers see it: every line a whole JSON object.
