@@ -9,10 +9,12 @@
 #include <optional>
 
 #include "answer_memory.h"
+#include "audit_log.h"
 #include "head_check.h"
 #include "request_handler.h"
 #include "request_target.h"
 #include "response_text.h"
+#include "server_metrics.h"
 
 namespace ombixd {
 namespace {
@@ -78,6 +80,29 @@ struct LimitedBody {
 
 using RequestParser = http::request_parser<LimitedBody>;
 
+// Records a call that changes the board, once answered: run (whatever its
+// code), refused for its role, or rejected before it ran.
+void record_call(const Route &route, const std::string &peer, const std::string &body, const Answer &answer) noexcept {
+    if (route.described == nullptr || !is_audited(*route.described)) return;
+    try {
+        AuditRecord record;
+        record.time = audit_time_now();
+        record.caller = route.caller;
+        record.peer = peer;
+        record.call = route.described->name;
+        record.params = audit_params(*route.described, body);
+        record.status = answer.status;
+        record.has_code = answer.status == 200 && answer_code(answer.body, record.code);
+        record.outcome = answer.status == 200   ? "ran"
+                         : answer.status == 403 ? "refused"
+                         : answer.status == 503 ? "failed"
+                                                : "rejected";
+        audit(std::move(record));
+    } catch (const std::exception &) {
+        count_audit_failure();
+    }
+}
+
 }  // namespace
 
 struct Conversation::Parser {
@@ -85,6 +110,7 @@ struct Conversation::Parser {
     Answer early;  // the answer decided from the head, if any
     bool answered_early = false;
     std::string call;
+    Route route;  // who asked for which call, kept for the audit
 };
 
 Conversation::Conversation(const Keys &keys, AnswerMemory *memory)
@@ -100,6 +126,7 @@ void Conversation::begin_request() {
     parser_->answered_early = false;
     parser_->early = Answer{};
     parser_->call.clear();
+    parser_->route = Route{};
     head_.clear();
 }
 
@@ -125,11 +152,16 @@ void Conversation::on_head() {
     const std::uint64_t declared = parser.content_length().value_or(0);
     Route route = route_request(request.method_string(), path, field != request.end() ? authorization.c_str() : nullptr,
                                 declared, *keys_.current());
+    auth_ = route.auth == Route::Auth::Failed   ? Auth::Failed
+            : route.auth == Route::Auth::Passed ? Auth::Passed
+                                                : Auth::None;
     const bool body_follows = declared > 0 || parser.chunked();
     const bool expects_continue = version == 11 && body_follows && request.find(http::field::expect) != request.end() &&
                                   beast::iequals(request[http::field::expect], "100-continue");
     if (!route.answered) {
         parser_->call = std::move(route.call);
+        parser_->route.caller = std::move(route.caller);
+        parser_->route.described = route.described;
         if (expects_continue) {
             // The client waits for this before it sends the body.
             output_ = "HTTP/1.1 100 Continue\r\n\r\n";
@@ -138,6 +170,8 @@ void Conversation::on_head() {
         return;
     }
     if (route.answer.status == 413 || expects_continue) {
+        // A call refused from its head is recorded, without the body it never sends.
+        record_call(route, peer_, std::string(), route.answer);
         // Announced too long, or refused before the client sent a body it
         // may or may not send now: answered at once, and the connection
         // closes rather than read it.
@@ -148,13 +182,18 @@ void Conversation::on_head() {
     }
     parser_->early = std::move(route.answer);
     parser_->answered_early = true;
-    request.body().discard = true;
+    // The body of a call refused for its role is kept for its record, which
+    // shows what was asked; any other is dropped.
+    parser_->route.caller = std::move(route.caller);
+    parser_->route.described = route.described;
+    request.body().discard = route.described == nullptr || !is_audited(*route.described);
 }
 
 void Conversation::on_message() {
     RequestParser &parser = *parser_->parser;
     auto &request = parser.get();
     Answer answer;
+    bool replayed = false;
     if (parser_->answered_early) {
         answer = std::move(parser_->early);
     } else if (request.body().over_limit) {
@@ -176,7 +215,7 @@ void Conversation::on_message() {
                     answer = run_call(parser_->call, request.body().text);
                     memory_->remember(id, answer);
                     break;
-                case AnswerMemory::Claim::Replay: break;
+                case AnswerMemory::Claim::Replay: replayed = true; break;
                 case AnswerMemory::Claim::Stale: answer = error_answer(409, "request id already used"); break;
                 case AnswerMemory::Claim::Forgotten:
                     answer = error_answer(409, "repeated request whose answer is no longer kept");
@@ -184,6 +223,8 @@ void Conversation::on_message() {
             }
         }
     }
+    // A repeat answered from memory did not run again, and is not recorded again.
+    if (!replayed) record_call(parser_->route, peer_, request.body().text, answer);
     Persistence persistence = Persistence::Close;
     if (!stopping_ && parser.keep_alive())
         persistence = request.version() == 10 ? Persistence::KeepAliveHttp10 : Persistence::KeepAlive;

@@ -47,6 +47,17 @@ public:
     const std::string &output() const { return output_; }
     void output_sent();
 
+    // The client's address and port as the audit shows it ("127.0.0.1:40112").
+    void set_peer(std::string peer) { peer_ = std::move(peer); }
+    // How the last request's token fared, for the slowing of repeated
+    // failures; reading it clears it.
+    enum class Auth { None, Passed, Failed };
+    Auth take_auth() {
+        Auth auth = auth_;
+        auth_ = Auth::None;
+        return auth;
+    }
+
     // The server is stopping: an idle conversation closes now, one in the
     // middle of a request closes after answering it.
     void stop();
@@ -66,6 +77,8 @@ private:
     bool stopping_ = false;
     std::string output_;
     std::string head_;  // the raw head so far: the parser may take it in pieces
+    std::string peer_;
+    Auth auth_ = Auth::None;
 };
 
 }  // namespace ombixd

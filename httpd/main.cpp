@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <systemd/sd-daemon.h>
 
 #include "api_lock.h"
+#include "audit_sinks.h"
 #include "board_loader.h"
 #include "config_file.h"
 #include "listen_address.h"
@@ -126,6 +128,14 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    std::unique_ptr<ombixd::AuditSink> audit_sink;
+    std::string audit_warning;
+    if (!ombixd::choose_audit_sink(options.audit, audit_sink, error, audit_warning)) return fail(error);
+    if (!audit_warning.empty())
+        std::fprintf(stderr, "ombixd: %s; calls that change the board are not recorded until it can be (--audit)\n",
+                     audit_warning.c_str());
+    ombixd::start_audit(std::move(audit_sink));
+
     ombixd::LocalApi api{};
     if (!ombixd::load_board(options.board, options.board_config, api, error)) return fail(error);
     ombixd::use_local_api(api);
@@ -157,10 +167,13 @@ int main(int argc, char **argv) {
         } else {
             std::fprintf(stderr, "ombixd: reload failed, the tokens in force stay: %s\n", error.c_str());
         }
+        // A rotated audit file is let go for a new one under its name.
+        if (!ombixd::reopen_audit(error)) std::fprintf(stderr, "ombixd: audit file not reopened: %s\n", error.c_str());
         sd_notify(0, "READY=1");
     }
     sd_notify(0, "STOPPING=1");
     ombixd::stop_server(server);
+    ombixd::stop_audit();  // every record of the calls answered is written
     std::printf("ombixd: stopped (signal %d)\n", received);
     return 0;
 }

@@ -12,6 +12,7 @@ const char kUsage[] =
     "              [--max-connections N] [--max-connections-per-address N]\n"
     "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
     "              [--metrics-token-file FILE|none] [--metrics-deadline SECONDS]\n"
+    "              [--audit journal|none|FILE]\n"
     "Serves the board API over HTTP: POST /call/<call name> with the parameter list\n"
     "as the body, GET /calls for the call names. Listens on 127.0.0.1:8711 by default;\n"
     "port 0 picks a free port. The address served is printed on standard output.\n"
@@ -23,6 +24,9 @@ const char kUsage[] =
     "--metrics-token-file names its own (none: no token); GET /openapi.json the API's description.\n"
     "--token-store: named tokens with roles (ombixd token add|list|revoke edits it);\n"
     "--token-file: one admin token. SIGHUP reads both again.\n"
+    "--audit: where calls that change the board are recorded: the journal (the default\n"
+    "when systemd started ombixd), none, or a JSON-lines file (/var/log/ombix/audit.jsonl\n"
+    "by default otherwise), opened again on SIGHUP.\n"
     "       ombixd token add NAME --role reader|operator|admin | list | revoke NAME [--token-store FILE]\n";
 
 namespace {
@@ -74,6 +78,8 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             options.board_config = value;
         else if (option == "--metrics-token-file")
             options.metrics_token_file = value;
+        else if (option == "--audit")
+            options.audit = value;
         else if (option == "--metrics-deadline")
             ok = parse_seconds(value, options.metrics_deadline_s);
         else if (option == "--threads")
@@ -97,6 +103,10 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
     }
     if (options.tls_cert.empty() != options.tls_key.empty()) {
         error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    if (options.audit.empty()) {
+        error = "--audit needs journal, none or a file";
         return false;
     }
     if (options.board.empty()) {

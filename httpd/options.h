@@ -21,6 +21,7 @@ struct Options {
     std::string board_config;        // a board file for the board's configuration entry
     std::string metrics_token_file;  // "none": /metrics open; empty: the calls' token
     double metrics_deadline_s = 5;   // board reads of one scrape stop after this
+    std::string audit = "auto";      // journal, none, a file, or auto (audit_sinks.h)
     bool help = false;
 };
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "api_lock.h"
+#include "audit_record.h"
 #include "body_check.h"
 #include "call_description.h"
 #include "call_names.h"
@@ -119,18 +120,22 @@ Route route_request(std::string_view method, const std::string &path, const char
     Route route;
     route.answered = true;
     if (path == "/metrics") {
-        if (!metrics_allowed(authorization, keys))
+        if (!metrics_allowed(authorization, keys)) {
+            route.auth = Route::Auth::Failed;
             route.answer = refuse_token("metrics");
-        else
+        } else {
             route.answer = method == "GET" ? scrape() : error_answer(405, "use GET", "Allow: GET");
+        }
         return route;
     }
     // Without keys there is no authentication, and every caller is an admin.
     const Key *key = keys.required() ? keys.match(authorization) : nullptr;
     if (keys.required() && key == nullptr) {
+        route.auth = Route::Auth::Failed;
         route.answer = refuse_token("calls");
         return route;
     }
+    if (key != nullptr) route.auth = Route::Auth::Passed;
     const Privilege caller = key != nullptr ? key->privilege : Privilege::Admin;
     if (path == "/openapi.json") {
         route.answer = method == "GET" ? describe_api() : error_answer(405, "use GET", "Allow: GET");
@@ -154,6 +159,13 @@ Route route_request(std::string_view method, const std::string &path, const char
         route.answer = error_answer(404, "unknown call");
         return route;
     }
+    try {
+        route.caller = key != nullptr ? key->name : kAnonymousCaller;
+    } catch (const std::bad_alloc &) {
+        route.answer = out_of_memory();
+        return route;
+    }
+    route.described = described;
     if (described->privilege > caller) {
         route.answer = refuse_role(*described, caller);
         return route;

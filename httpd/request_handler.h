@@ -44,6 +44,12 @@ struct Route {
     bool answered = false;  // `answer` is final; any body is read and dropped
     Answer answer;
     std::string call;  // otherwise: the call to run once the body is in
+    // For the audit and the slowing of repeated failures: whether a token was
+    // required and matched, the caller's name (the key's, or "anonymous"
+    // without keys), and the call named once it is known (also when refused).
+    enum class Auth { NotRequired, Passed, Failed } auth = Auth::NotRequired;
+    std::string caller;
+    const ombix::calls::CallDescription *described = nullptr;
 };
 
 // `authorization` is null when the header is absent; `declared_length` is

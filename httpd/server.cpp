@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "answer_memory.h"
+#include "auth_backoff.h"
 #include "connection_limits.h"
 #include "conversation.h"
 #include "server_metrics.h"
@@ -79,6 +80,7 @@ struct Server {
     const ServerSettings &settings;
     ConnectionLimits limits;
     AnswerMemory memory;
+    AuthBackoff backoff;
     std::optional<ssl::context> tls;
     std::mutex sessions_mutex;
     std::list<std::weak_ptr<Session>> sessions;
@@ -100,11 +102,13 @@ namespace {
 // writes back what the conversation answers, within the deadlines.
 class Session : public std::enable_shared_from_this<Session> {
 public:
-    Session(Server &server, tcp::socket socket, const ClientKey &client)
+    Session(Server &server, tcp::socket socket, const ClientKey &client, std::string peer)
         : server_(server),
           client_(client),
           timer_(socket.get_executor()),
+          hold_timer_(socket.get_executor()),
           conversation_(server.settings.keys, &server.memory) {
+        conversation_.set_peer(std::move(peer));
         if (server.tls)
             tls_stream_.emplace(std::move(socket), *server.tls);
         else
@@ -214,8 +218,32 @@ private:
                 if (buffer_.size() >= kMaxBuffered) return close();  // cannot happen: the head limit comes first
                 return read();
             case Conversation::State::Writing:
-            case Conversation::State::Closing: return write();
+            case Conversation::State::Closing: return answer();
         }
+    }
+
+    // Repeated authentication failures from one address have their answer
+    // held back on a timer, so that guessing tokens is slow while the
+    // thread serves its other connections meanwhile.
+    void answer() {
+        const Conversation::Auth auth = conversation_.take_auth();
+        if (auth == Conversation::Auth::Passed) server_.backoff.succeeded(client_);
+        if (auth == Conversation::Auth::Failed) {
+            const auto delay = server_.backoff.failed(client_, Clock::now());
+            if (delay.count() > 0) return hold_back(delay);
+        }
+        write();
+    }
+
+    void hold_back(std::chrono::milliseconds delay) {
+        count_authentication_delay(std::chrono::duration<double>(delay).count());
+        writing_ = true;  // a stopping server sends the answer before it closes
+        set_deadline(Clock::now() + delay + std::chrono::seconds(server_.settings.request_timeout_s));
+        hold_timer_.expires_after(delay);
+        hold_timer_.async_wait([self = shared_from_this()](beast::error_code error) {
+            if (error || self->closed_) return;
+            self->write();
+        });
     }
 
     void write() {
@@ -261,6 +289,7 @@ private:
         tcp_layer().shutdown(tcp::socket::shutdown_both, ignored);
         tcp_layer().close(ignored);
         timer_.cancel();
+        hold_timer_.cancel();
     }
 
     Server &server_;
@@ -268,6 +297,7 @@ private:
     std::optional<tcp::socket> plain_stream_;
     std::optional<beast::ssl_stream<tcp::socket>> tls_stream_;
     net::steady_timer timer_;
+    net::steady_timer hold_timer_;
     Clock::time_point deadline_;
     bool timer_waiting_ = false;
     bool closed_ = false;
@@ -294,6 +324,15 @@ void refuse(tcp::socket &socket) {
 
 void accept(Server &server);
 
+// "127.0.0.1:40112" or "[::1]:40112"; an IPv4 client on an IPv6 socket shows as IPv4.
+std::string peer_text(const tcp::endpoint &peer) {
+    net::ip::address address = peer.address();
+    if (address.is_v6() && address.to_v6().is_v4_mapped())
+        address = net::ip::make_address_v4(net::ip::v4_mapped, address.to_v6());
+    const std::string host = address.is_v6() ? "[" + address.to_string() + "]" : address.to_string();
+    return host + ":" + std::to_string(peer.port());
+}
+
 void on_accept(Server &server, beast::error_code error, tcp::socket socket) {
     if (server.stopping || error == net::error::operation_aborted) return;
     if (error && error != net::error::no_descriptors && error != net::error::no_buffer_space &&
@@ -316,7 +355,7 @@ void on_accept(Server &server, beast::error_code error, tcp::socket socket) {
         return accept(server);
     }
     try {
-        auto session = std::make_shared<Session>(server, std::move(socket), client);
+        auto session = std::make_shared<Session>(server, std::move(socket), client, peer_text(peer));
         {
             std::lock_guard<std::mutex> lock(server.sessions_mutex);
             server.sessions.push_back(session);

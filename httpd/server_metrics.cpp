@@ -61,6 +61,24 @@ struct Metrics {
                                               .Register(registry)
                                               .Add({});
 
+    prometheus::Counter &audit_records = BuildCounter()
+                                             .Name("ombix_audit_records_total")
+                                             .Help("Audit records of calls that change the board, written.")
+                                             .Register(registry)
+                                             .Add({});
+    prometheus::Counter &audit_failures =
+        BuildCounter()
+            .Name("ombix_audit_failures_total")
+            .Help("Audit records that could not be written; their calls ran all the same.")
+            .Register(registry)
+            .Add({});
+    prometheus::Counter &authentication_delay =
+        BuildCounter()
+            .Name("ombix_authentication_delay_seconds_total")
+            .Help("Time answers to repeated authentication failures were held back.")
+            .Register(registry)
+            .Add({});
+
     Metrics() {
         BuildGauge()
             .Name("ombix_build_info")
@@ -126,6 +144,27 @@ void count_board_read_failure(const char *call) noexcept {
 void count_board_read_deadline() noexcept {
     try {
         metrics().read_deadlines.Increment();
+    } catch (const std::exception &) {
+    }
+}
+
+void count_audit_record() noexcept {
+    try {
+        metrics().audit_records.Increment();
+    } catch (const std::exception &) {
+    }
+}
+
+void count_audit_failure() noexcept {
+    try {
+        metrics().audit_failures.Increment();
+    } catch (const std::exception &) {
+    }
+}
+
+void count_authentication_delay(double seconds) noexcept {
+    try {
+        metrics().authentication_delay.Increment(seconds);
     } catch (const std::exception &) {
     }
 }

@@ -1,6 +1,6 @@
 // What ombixd counts about itself for GET /metrics: the calls it ran by name
 // and code with their durations, its HTTP answers by status, authentication
-// refusals, open connections, its build, and its failures to read the board
+// refusals and their delays, audit records, open connections, its build, and its failures to read the board
 // while scraping. Process-wide; every function is safe from any thread.
 #ifndef OMBIXD_SERVER_METRICS_H
 #define OMBIXD_SERVER_METRICS_H
@@ -24,6 +24,11 @@ void connection_closed() noexcept;
 // A board read of a scrape that failed (`call`) or was cut by the deadline.
 void count_board_read_failure(const char *call) noexcept;
 void count_board_read_deadline() noexcept;
+// Audit records written, and those lost (queue full, the sink failing).
+void count_audit_record() noexcept;
+void count_audit_failure() noexcept;
+// The time a failed authentication's answer was held back.
+void count_authentication_delay(double seconds) noexcept;
 
 // Every family above, as they stand now.
 std::vector<prometheus::MetricFamily> server_families();
