@@ -49,7 +49,7 @@ export async function launchBrowser() {
         executablePath: process.env.OMBIX_CHROMIUM || '/usr/bin/chromium',
         headless: true,
         // As root (CI) Chromium's sandbox cannot start; the page is our own.
-        args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-dev-shm-usage'],
+        args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-dev-shm-usage', '--no-proxy-server'],
     });
 }
 
