@@ -11,7 +11,7 @@ constexpr std::string_view kPrefix = "/dashboard/";
 
 // Scripts and styles only from the server itself, none inline, no frames, no
 // forms posted elsewhere: a value shown from the board can never run as code.
-#define OMBIXD_PAGE_SECURITY                                                                                      \
+#define OMBIXD_PAGE_SECURITY                                                                                   \
     "Content-Security-Policy: default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' data:; " \
     "connect-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors 'none'; form-action 'none'\r\n"   \
     "X-Content-Type-Options: nosniff\r\nReferrer-Policy: no-referrer\r\n"

@@ -45,8 +45,8 @@ std::string meaning(std::int32_t code) {
 json_t *build_codes() {
     json_t *codes = json_object();
     for (std::int32_t code : kNamedCodes)
-        if (codes == nullptr || json_object_set_new(codes, std::to_string(code).c_str(),
-                                                    json_string(meaning(code).c_str())) != 0) {
+        if (codes == nullptr ||
+            json_object_set_new(codes, std::to_string(code).c_str(), json_string(meaning(code).c_str())) != 0) {
             json_decref(codes);
             return nullptr;
         }
@@ -56,7 +56,8 @@ json_t *build_codes() {
 json_t *build_calls(Privilege caller) {
     json_t *names = json_array();
     for (const ombix::calls::CallDescription *call : ombix::calls::all())
-        if (names != nullptr && call->privilege <= caller && json_array_append_new(names, json_string(call->name)) != 0) {
+        if (names != nullptr && call->privilege <= caller &&
+            json_array_append_new(names, json_string(call->name)) != 0) {
             json_decref(names);
             names = nullptr;
         }
@@ -67,9 +68,10 @@ json_t *build_calls(Privilege caller) {
 
 Answer describe_session(const Key *key, Privilege caller) noexcept {
     try {
-        json_t *session = json_pack("{s:s, s:s, s:o*, s:o*, s:s}", "name", key != nullptr ? key->name.c_str() : "anonymous",
-                                    "role", ombix::calls::privilege_name(caller), "calls", build_calls(caller), "codes",
-                                    build_codes(), "otherCode", meaning(kBoardCode).c_str());
+        json_t *session =
+            json_pack("{s:s, s:s, s:o*, s:o*, s:s}", "name", key != nullptr ? key->name.c_str() : "anonymous", "role",
+                      ombix::calls::privilege_name(caller), "calls", build_calls(caller), "codes", build_codes(),
+                      "otherCode", meaning(kBoardCode).c_str());
         Answer answer;
         if (session == nullptr || json_object_size(session) != 5 ||
             !ombix::transport::append_json(session, answer.body)) {

@@ -83,7 +83,8 @@ TEST(Session, names_the_token_its_role_its_calls_and_the_code_texts) {
         const char *name;
         Privilege role;
     };
-    for (const Case &c : {Case{"reader-token", "rita", Privilege::Reader}, Case{"admin-token", "adam", Privilege::Admin}}) {
+    for (const Case &c :
+         {Case{"reader-token", "rita", Privilege::Reader}, Case{"admin-token", "adam", Privilege::Admin}}) {
         const std::string answer = answer_to(keys, "GET", "/session", c.token);
         ASSERT_EQ(answer.substr(9, 3), "200") << answer;
         json_t *session = json_loads(body_of(answer).c_str(), 0, nullptr);

@@ -46,7 +46,8 @@ TEST_F(DashboardOnKernel, the_charts_show_the_temperature_and_fan_speed_set_in_t
     board_->out("i2cset -f -y $(stub) 0x48 0x00 0x0029 w && i2cset -f -y $(stub) 0x1b 0x0c 30");
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));  // the drivers' caches
     // The guest's ombixd takes no token: the page signs in with any.
-    const std::string command = std::string(OMBIX_BROWSER_ENVIRONMENT) + " " + OMBIX_NODE_PROGRAM + " " + OMBIX_BROWSER_CHECK + " " + board_->url() +
+    const std::string command = std::string(OMBIX_BROWSER_ENVIRONMENT) + " " + OMBIX_NODE_PROGRAM + " " +
+                                OMBIX_BROWSER_CHECK + " " + board_->url() +
                                 " any-token 'lm75 temp1=41' 'max6650 fan1=3600' 2>&1";
     std::string output;
     FILE *pipe = ::popen(command.c_str(), "r");
