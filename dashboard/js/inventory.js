@@ -81,16 +81,15 @@ export async function showBatteries() {
     const count = await attempt('GetBatteryCount');
     if (count.failure) return fill('batteries', failureNote(count.failure));
     if (count.outs.batteryCount <= 0) return fill('batteries', missingNote('This board has no batteries.'));
-    const rows = [];
-    for (let slot = 0; slot < count.outs.batteryCount; ++slot) {
+    const rows = await Promise.all([...Array(count.outs.batteryCount).keys()].map(async (slot) => {
         const [info, state] = await Promise.all([attempt('GetBatteryInfo', { slotNr: slot }),
             attempt('GetBatteryState', { slotNr: slot })]);
         const i = info.outs ? record(info.outs.batteryInfo) : {};
         const s = state.outs ? record(state.outs.batteryState) : {};
-        rows.push([String(slot), shown(info, () => i.deviceName),
+        return [String(slot), shown(info, () => i.deviceName),
             shown(state, () => `${s.remainingCapacity} of ${i.fullyChargedCapacity ?? '?'} mWh`),
-            shown(state, () => `${s.currentVoltage} mV`), shown(state, () => `${s.remainingTime} min`)]);
-    }
+            shown(state, () => `${s.currentVoltage} mV`), shown(state, () => `${s.remainingTime} min`)];
+    }));
     fill('batteries', table('Batteries', ['Slot', 'Name', 'Charge', 'Voltage', 'Remaining'], rows));
 }
 
@@ -125,10 +124,10 @@ export async function showDisks() {
     else if (partitions.records.length === 0) parts.push(missingNote('No partitions.'));
     else parts.push(table('Partitions', ['Name', 'File system', 'Size (MB)', 'Free (MB)'],
         partitions.records.map((p) => [p.name, p.fsType, String(p.partitionSize), String(p.freeSpace)])));
-    for (let k = 0; k < (drives.records || []).length; ++k) {
+    const smart = await Promise.all((drives.records || []).map((drive, k) =>
+        listOf('GetDiskDriveSMARTAttrCount', 'attrCount', 'GetDiskDriveSMARTAttrs', 'attrs', { diskNr: k })));
+    for (const [k, attrs] of smart.entries()) {
         parts.push(el('h3', {}, `SMART attributes of disk ${k}`));
-        const attrs = await listOf('GetDiskDriveSMARTAttrCount', 'attrCount', 'GetDiskDriveSMARTAttrs', 'attrs',
-            { diskNr: k });
         if (attrs.failure) parts.push(failureNote(attrs.failure));
         else if (attrs.records.length === 0) parts.push(missingNote('No SMART attributes.'));
         else parts.push(table(`SMART attributes of disk ${k}`, ['ID', 'Value', 'Worst', 'Flags', 'Raw'],
@@ -143,15 +142,15 @@ export async function showGpio() {
     if (count.failure) return fill('gpio', failureNote(count.failure));
     const n = Math.min(count.outs.gpioCount, 64);
     if (n === 0) return fill('gpio', missingNote('This board has no GPIO lines.'));
-    const rows = [];
-    for (let line = 0; line < n; ++line) {
+    // All lines at once: the browser spreads them over its connections.
+    const rows = await Promise.all([...Array(n).keys()].map(async (line) => {
         const [direction, level] = await Promise.all([attempt('GpioGetDirection', { gpioNr: line }),
             attempt('GpioGetLevel', { gpioNr: line })]);
-        rows.push([String(line),
+        return [String(line),
             shown(direction, (o) => el('span', { 'data-value': `gpio-direction-${line}` }, o.direction ? 'output' : 'input')),
             shown(level, (o) => el('span', { 'data-value': `gpio-level-${line}` }, String(o.level))),
-            gpioControls(line, direction.outs?.direction, level.outs?.level)]);
-    }
+            gpioControls(line, direction.outs?.direction, level.outs?.level)];
+    }));
     fill('gpio', table('GPIO lines', ['Line', 'Direction', 'Level', 'Set'], rows));
 }
 
