@@ -63,9 +63,12 @@ describe('dashboard on the simulated board', () => {
         await page.select('#gpio-set-direction-3', '1');
         await page.waitForFunction(() => !document.querySelector('#gpio-set-level-3')?.disabled);
         const before = (await api(server.url, tokens.admin, 'GpioGetLevel', { gpioNr: 3 })).level;
+        await page.focus('#gpio-set-level-3');
         await page.select('#gpio-set-level-3', String(1 - before));
         await page.waitForFunction((want) => document.querySelector('[data-value="gpio-level-3"]')?.textContent === want,
             {}, String(1 - before));
+        // The section is drawn anew; the keyboard's place stays on the control.
+        await page.waitForFunction(() => document.activeElement?.id === 'gpio-set-level-3');
         assert.equal((await api(server.url, tokens.admin, 'GpioGetDirection', { gpioNr: 3 })).direction, 1);
         assert.equal((await api(server.url, tokens.admin, 'GpioGetLevel', { gpioNr: 3 })).level, 1 - before);
         // An operator may not power the board off: no such control.
