@@ -165,24 +165,25 @@ export async function showWatchdog() {
 export async function showPerformance() {
     const [state, caps, displays] = await Promise.all([attempt('GetPerformanceState'), attempt('PerformanceStateCaps'),
         attempt('GetDisplayCount')]);
-    const states = [];
-    for (let k = 0; caps.outs && k < 32; ++k)
-        if (caps.outs.statesMask & (1 << k)) {
-            const description = await attempt('GetPerformanceStateDescription', { state: k });
-            states.push([k, description.outs ? text(description.outs.description) : '']);
-        }
+    const offered = [...Array(32).keys()].filter((k) => caps.outs && (caps.outs.statesMask >>> k) & 1);
+    const states = await Promise.all(offered.map(async (k) => {
+        const description = await attempt('GetPerformanceStateDescription', { state: k });
+        return [k, description.outs ? text(description.outs.description) : ''];
+    }));
     const rows = [['Performance state', shown(state, (o) => el('span', { 'data-value': 'performance' },
         String(o.state)))]];
     const backlights = [];
     if (displays.failure) rows.push(['Displays', shown(displays, () => '')]);
     else if (displays.outs.displayCount <= 0) rows.push(['Displays', missingNote('none')]);
-    else
-        for (let k = 0; k < displays.outs.displayCount; ++k) {
-            const value = await attempt('GetBacklightValue', { displayNr: k });
+    else {
+        const values = await Promise.all([...Array(displays.outs.displayCount).keys()].map((k) =>
+            attempt('GetBacklightValue', { displayNr: k })));
+        for (const [k, value] of values.entries()) {
             rows.push([`Backlight ${k}`, shown(value, (o) => el('span', { 'data-value': `backlight-${k}` },
                 `${o.backlight}`))]);
             backlights.push(backlightControls(k, value.outs?.backlight));
         }
+    }
     fill('performance', definitions(rows), performanceControls(states, state.outs?.state), backlights);
 }
 
