@@ -7,6 +7,7 @@ option(OMBIX_TESTS "Build the tests in tests/ (needs GoogleTest)" OFF)
 option(OMBIX_BENCH "Build the benchmarks in bench/ (needs Google Benchmark, libcrypto, libmodpbase64)" OFF)
 option(OMBIX_FUZZ "Build the libFuzzer targets in fuzz/ (needs clang; scripts/fuzz.sh sets it)" OFF)
 option(OMBIX_KERNEL_TESTS "Prepare the kernel test rig and run the tests that boot Linux under QEMU" OFF)
+option(OMBIX_BROWSER_TESTS "Run the dashboard's tests in headless Chromium (needs chromium, node and the npm packages of tests/browser/install-node-modules.sh)" OFF)
 option(OMBIX_BOOTDISK_ONLY "Build only the boot drive tool (the Windows cross build)" OFF)
 
 # How it is built. The board side is 32-bit Linux code: OMBIX_M32 builds

@@ -11,10 +11,12 @@
 #include "body_check.h"
 #include "call_description.h"
 #include "call_names.h"
+#include "dashboard_endpoint.h"
 #include "json_dump.h"
 #include "metrics_endpoint.h"
 #include "openapi_document.h"
 #include "server_metrics.h"
+#include "session_endpoint.h"
 
 namespace ombixd {
 namespace {
@@ -128,6 +130,8 @@ Route route_request(std::string_view method, const std::string &path, const char
         }
         return route;
     }
+    // The page holds no data and takes no token; what it shows it asks for with one.
+    if (answer_dashboard(method, path, route.answer)) return route;
     // Without keys there is no authentication, and every caller is an admin.
     const Key *key = keys.required() ? keys.match(authorization) : nullptr;
     if (keys.required() && key == nullptr) {
@@ -139,6 +143,10 @@ Route route_request(std::string_view method, const std::string &path, const char
     const Privilege caller = key != nullptr ? key->privilege : Privilege::Admin;
     if (path == "/openapi.json") {
         route.answer = method == "GET" ? describe_api() : error_answer(405, "use GET", "Allow: GET");
+        return route;
+    }
+    if (path == "/session") {
+        route.answer = method == "GET" ? describe_session(key, caller) : error_answer(405, "use GET", "Allow: GET");
         return route;
     }
     if (path == "/calls") {

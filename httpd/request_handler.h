@@ -7,6 +7,8 @@
 //   GET /calls              200 ["OmbixGetBoardInfo", ...] (all 88)
 //   GET /metrics            200 the Prometheus exposition (metrics_endpoint.h)
 //   GET /openapi.json       200 the OpenAPI document of this API
+//   GET /session            200 the caller's name, role, calls and code texts
+//   GET /, /dashboard/...   200 the dashboard page and its files, without a token
 // Refusals carry {"error": text}: 400 body not JSON or nested too deeply,
 // 401 token missing or wrong, 403 a call above the caller's role, 404 no such endpoint, 405 wrong method,
 // 413 body over kMaxBodyBytes.

@@ -173,6 +173,19 @@ json_t *fixed_paths() {
         "object");
 }
 
+// What the caller's token may do, for clients that offer only those calls.
+json_t *session_path() {
+    json_t *schema = json_pack(
+        "{s:s, s:[s,s,s,s,s], s:{s:{s:s}, s:{s:s, s:[s,s,s]}, s:{s:s, s:{s:s}}, s:{s:s, s:{s:s}}, s:{s:s}}}", "type",
+        "object", "required", "name", "role", "calls", "codes", "otherCode", "properties", "name", "type", "string",
+        "role", "type", "string", "enum", "reader", "operator", "admin", "calls", "type", "array", "items", "type",
+        "string", "codes", "type", "object", "additionalProperties", "type", "string", "otherCode", "type", "string");
+    return json_pack("{s:{s:s, s:s, s:{s:{s:s, s:o}, s:o}}}", "get", "operationId", "describeSession", "summary",
+                     "The caller's name and role, the calls it may make and the texts of the codes", "responses", "200",
+                     "description", "The session", "content", json_content(schema), "401",
+                     refusal("A token is required and the bearer token is missing or wrong."));
+}
+
 json_t *components() {
     json_t *schemas = json_pack("{s:{s:s, s:[s], s:{s:{s:s}}}, s:{s:s, s:[s,s], s:{s:{s:s}, s:{s:s}}}}", "Refusal",
                                 "type", "object", "required", "error", "properties", "error", "type", "string",
@@ -188,6 +201,7 @@ json_t *components() {
 
 json_t *build_document() {
     json_t *paths = fixed_paths();
+    json_object_set_new(paths, "/session", session_path());
     for (const calls::CallDescription *call : calls::all())
         json_object_set_new(paths, (std::string("/call/") + call->name).c_str(), call_operation(*call));
     json_t *document = json_pack(

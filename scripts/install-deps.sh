@@ -34,6 +34,8 @@ packages=(
   libi2c-dev:amd64 libi2c-dev:i386 libblkid-dev:amd64 libblkid-dev:i386 libatasmart-dev:amd64 libatasmart-dev:i386
   # kernel test rig: guest userland, tools run in the guest, images and modules
   busybox-static kmod cpio patch fdisk i2c-tools gpiod spi-tools smartmontools e2fsprogs
+  # the dashboard's tests: a real browser, and a font for its screenshots
+  chromium fonts-dejavu-core
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }

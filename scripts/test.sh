@@ -33,7 +33,10 @@ windows_options=(-DVXBOOTDISK_WINDOWS_EXE="$windows_exe")
 # The 32-bit build first: the native build's kernel tests boot Linux under
 # QEMU and run the Linux board's suites a second time with its ombixd.
 build_and_test build-m32 -DOMBIX_M32=ON
-build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KERNEL_TESTS=ON \
+# The dashboard's browser tests take their npm packages from the build folder,
+# installed here (npm ci, only when missing or changed) and not at test time.
+bash tests/browser/install-node-modules.sh "$root/build-native/browser-node"
+build_and_test build-native "${windows_options[@]}" -DOMBIX_BENCH=ON -DOMBIX_KERNEL_TESTS=ON -DOMBIX_BROWSER_TESTS=ON \
   -DOMBIX_KERNEL_TESTS_M32_OMBIXD="$root/build-m32/httpd/ombixd"
 bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON

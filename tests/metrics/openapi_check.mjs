@@ -41,6 +41,6 @@ for (const [path, item] of Object.entries(document.paths)) {
     check(answer.status === 200, `${method.toUpperCase()} ${path}: ${answer.status} ${text}`);
   }
 }
-check(operations === 91, `91 operations (88 calls, /calls, /metrics, /openapi.json), found ${operations}`);
+check(operations === 92, `92 operations (88 calls, /calls, /metrics, /openapi.json, /session), found ${operations}`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);
