@@ -3,7 +3,7 @@
 // and the API read directly for comparison.
 import { spawn } from 'node:child_process';
 import { createHash } from 'node:crypto';
-import { mkdtempSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { createRequire } from 'node:module';
@@ -16,8 +16,8 @@ mkdirSync(artifacts, { recursive: true });
 
 export const tokens = { admin: 'admin-token-1', operator: 'operator-token-1', reader: 'reader-token-1' };
 
-function storeFile() {
-    const dir = mkdtempSync(join(tmpdir(), 'ombix-browser-'));
+// The store in a directory of its own, removed when its server stops.
+function storeFile(dir) {
     const file = join(dir, 'tokens');
     const lines = Object.entries(tokens).map(([role, token]) =>
         `${role}-user ${role} ${createHash('sha256').update(token).digest('hex')}`);
@@ -27,8 +27,13 @@ function storeFile() {
 
 // Starts ombixd on a free loopback port; resolves to { url, stop }.
 export function startServer(extra = []) {
-    const child = spawn(process.env.OMBIXD, ['--listen', '127.0.0.1:0', '--token-store', storeFile(), ...extra],
+    const dir = mkdtempSync(join(tmpdir(), 'ombix-browser-'));
+    const child = spawn(process.env.OMBIXD, ['--listen', '127.0.0.1:0', '--token-store', storeFile(dir), ...extra],
         { stdio: ['ignore', 'pipe', 'inherit'] });
+    const stop = () => {
+        child.kill('SIGTERM');
+        rmSync(dir, { recursive: true, force: true });
+    };
     return new Promise((resolve, reject) => {
         let seen = '';
         const timer = setTimeout(() => reject(new Error(`ombixd did not start: ${seen}`)), 10000);
@@ -37,7 +42,7 @@ export function startServer(extra = []) {
             const match = /listening on (http:\/\/[0-9.:]+)/.exec(seen);
             if (match) {
                 clearTimeout(timer);
-                resolve({ url: match[1], stop: () => child.kill('SIGTERM') });
+                resolve({ url: match[1], stop });
             }
         });
         child.on('exit', (code) => reject(new Error(`ombixd exited with ${code}: ${seen}`)));
