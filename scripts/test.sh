@@ -42,5 +42,5 @@ bash scripts/valgrind-unit-tests.sh build-native
 build_and_test build-sanitize -DOMBIX_SANITIZE=ON
 bash scripts/test-package.sh "$root/build-package"
 
-bash scripts/fuzz.sh "$root/build-fuzz" 30
+bash scripts/fuzz.sh "$root/build-fuzz" 15
 echo "=== all builds passed"
