@@ -124,7 +124,7 @@ void Conversation::on_head() {
     if (field != request.end()) authorization.assign(field->value().data(), field->value().size());
     const std::uint64_t declared = parser.content_length().value_or(0);
     Route route = route_request(request.method_string(), path, field != request.end() ? authorization.c_str() : nullptr,
-                                declared, *keys_.current());
+                                declared, *keys_.current(), client_subject_);
     const bool body_follows = declared > 0 || parser.chunked();
     const bool expects_continue = version == 11 && body_follows && request.find(http::field::expect) != request.end() &&
                                   beast::iequals(request[http::field::expect], "100-continue");
