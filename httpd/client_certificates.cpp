@@ -1,6 +1,7 @@
 #include "client_certificates.h"
 
 #include <openssl/bio.h>
+#include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 
@@ -18,7 +19,9 @@ struct X509Free {
 using BioPtr = std::unique_ptr<BIO, BioFree>;
 using X509Ptr = std::unique_ptr<X509, X509Free>;
 
-BioPtr memory_of(const std::string &text) { return BioPtr(BIO_new_mem_buf(text.data(), static_cast<int>(text.size()))); }
+BioPtr memory_of(const std::string &text) {
+    return BioPtr(BIO_new_mem_buf(text.data(), static_cast<int>(text.size())));
+}
 
 // RFC 2253 order and escapes, and every byte past ASCII as \XX: the text is
 // one line of printable ASCII whatever the certificate holds, fit for the
@@ -50,6 +53,9 @@ bool ask_for_client_certificates(SSL_CTX *context, const std::string &ca_pem, st
         }
         ++count;
     }
+    // Reading stops at the end of the text with an error left queued on this
+    // thread, where a later TLS call would find it.
+    ERR_clear_error();
     if (count == 0) {
         sk_X509_NAME_pop_free(names, X509_NAME_free);
         error = "no usable certificate in the client authority file";

@@ -110,17 +110,17 @@ TEST_F(MutualTls, a_verified_certificate_is_its_subjects_role_and_others_are_ref
         EXPECT_EQ(call(server.url(), c.client, c.bearer, c.admin_call, error), c.code) << error;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
     }
-    auto scrape = run_command("curl --noproxy '*' -s -o /dev/null -w '%{http_code}' --cacert " +
-                              certificates->authority() + " --cert " + rob.cert + " --key " + rob.key + " " +
-                              server.url() + "/metrics");
+    auto scrape =
+        run_command("curl --noproxy '*' -s -o /dev/null -w '%{http_code}' --cacert " + certificates->authority() +
+                    " --cert " + rob.cert + " --key " + rob.key + " " + server.url() + "/metrics");
     EXPECT_EQ(scrape.output, "200") << "a certificate with a role may scrape";
 }
 
 TEST_F(MutualTls, ombix_shows_its_certificate_with_cert_and_key) {
     ombix::test::ServerProcess server(server_options());
     ASSERT_TRUE(server.started());
-    const std::string ombix = ombix::test::ombix_path() + " --url " + server.url() + " --cacert " +
-                              certificates->authority();
+    const std::string ombix =
+        ombix::test::ombix_path() + " --url " + server.url() + " --cacert " + certificates->authority();
     auto with_key = [](const CertificateFiles &files) { return " --cert " + files.cert + " --key " + files.key; };
     auto counted = run_command(ombix + with_key(alice) + " GetFanCount 2>&1");
     EXPECT_EQ(counted.status, 0) << counted.output;
@@ -165,11 +165,11 @@ TEST_F(MutualTls, unusable_client_authority_settings_stop_ombixd) {
          "--tls-client-ca needs --tls-cert, --tls-key and --token-store"},
         {"--tls-cert " + server.cert + " --tls-key " + server.key + " --tls-client-ca " + certificates->authority(),
          "--tls-client-ca needs --tls-cert, --tls-key and --token-store"},
-        {"--tls-cert " + server.cert + " --tls-key " + server.key + " --token-store " + store() +
-             " --tls-client-ca " + directory + "/empty.pem",
+        {"--tls-cert " + server.cert + " --tls-key " + server.key + " --token-store " + store() + " --tls-client-ca " +
+             directory + "/empty.pem",
          "client authority is unusable"},
-        {"--tls-cert " + server.cert + " --tls-key " + server.key + " --token-store " + store() +
-             " --tls-client-ca " + directory + "/none.pem",
+        {"--tls-cert " + server.cert + " --tls-key " + server.key + " --token-store " + store() + " --tls-client-ca " +
+             directory + "/none.pem",
          "cannot read"},
     };
     for (const auto &c : cases) {

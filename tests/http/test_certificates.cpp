@@ -5,7 +5,9 @@
 namespace ombix::test {
 namespace {
 
-bool succeeded(const std::string &command) { return run_command("(" + command + ") >/dev/null 2>&1").status == 0; }
+bool succeeded(const std::string &command) {
+    return run_command("(" + command + ") >/dev/null 2>&1").status == 0;
+}
 
 }  // namespace
 
