@@ -17,7 +17,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: ombix [--url URL] [--token-file FILE] [--cacert PEM] [--timeout MS] [--json] COMMAND\n"
+    "usage: ombix [--url URL] [--token-file FILE] [--cacert PEM] [--cert PEM [--key PEM]] [--timeout MS] [--json]\n"
+    "             COMMAND\n"
     "commands:\n"
     "  report                    print the whole board report\n"
     "  calls                     list the calls with the least role each needs and\n"
@@ -32,6 +33,8 @@ struct CommandLine {
     std::string url;
     std::string token_file;
     std::string ca_file;
+    std::string cert_file;  // a client certificate for a server that verifies callers by theirs
+    std::string key_file;   // its key; empty when cert_file holds it too
     int timeout_ms = 30000;
     bool json = false;
     std::vector<std::string> words;
@@ -115,6 +118,10 @@ int main(int argc, char **argv) {
             line.token_file = value;
         else if (option == "--cacert")
             line.ca_file = value;
+        else if (option == "--cert")
+            line.cert_file = value;
+        else if (option == "--key")
+            line.key_file = value;
         else if (option == "--timeout")
             line.timeout_ms = std::atoi(value);
         else
@@ -141,6 +148,7 @@ int main(int argc, char **argv) {
         return 0;
     }
 
+    if (!line.key_file.empty() && line.cert_file.empty()) return usage_error("--key goes with --cert");
     std::string token;
     if (!line.token_file.empty() && !read_token(line.token_file, token))
         return usage_error("no token in " + line.token_file);
@@ -149,6 +157,14 @@ int main(int argc, char **argv) {
     std::int32_t handle = 0;
     std::int32_t opened = OmbixHttpOpen(&options, &handle);
     if (opened != 0) return call_failed("connecting", opened);
+    if (!line.cert_file.empty()) {
+        std::int32_t shown = OmbixHttpSetClientCertificate(handle, line.cert_file.c_str(),
+                                                           line.key_file.empty() ? nullptr : line.key_file.c_str());
+        if (shown != 0) {
+            OmbixHttpClose(handle);
+            return call_failed("connecting", shown);
+        }
+    }
 
     int status = line.words[0] == "report" ? run_report(handle) : run_one(line, handle);
     OmbixHttpClose(handle);

@@ -17,14 +17,16 @@ std::string trimmed(const std::string &text) {
 
 // Each line is checked on its own with the command line's parser, so that an
 // error names the line rather than surfacing later without one. A certificate
-// and key stand in first: each of the two may come on a line of its own.
+// and key (and a store) stand in first: each may come on a line of its own,
+// and --tls-client-ca, which needs them, may come before them.
 bool check_option(const std::string &option, const std::string &value, std::string &error) {
-    std::string program = "ombixd", cert = "--tls-cert", key = "--tls-key", stand_in = "-";
+    std::string program = "ombixd", cert = "--tls-cert", key = "--tls-key", store = "--token-store", stand_in = "-";
     std::string name = option;
     std::string text = value;
-    char *line_argv[] = {&program[0], &cert[0], &stand_in[0], &key[0], &stand_in[0], &name[0], &text[0], nullptr};
+    char *line_argv[] = {&program[0], &cert[0],     &stand_in[0], &key[0],  &stand_in[0],
+                         &store[0],   &stand_in[0], &name[0],     &text[0], nullptr};
     Options scratch;
-    return parse_options(7, line_argv, scratch, error);
+    return parse_options(9, line_argv, scratch, error);
 }
 
 bool read_config_file(const std::string &path, std::vector<std::string> &arguments, std::string &error) {

@@ -151,7 +151,7 @@ void Conversation::on_head() {
     if (field != request.end()) authorization.assign(field->value().data(), field->value().size());
     const std::uint64_t declared = parser.content_length().value_or(0);
     Route route = route_request(request.method_string(), path, field != request.end() ? authorization.c_str() : nullptr,
-                                declared, *keys_.current());
+                                declared, *keys_.current(), client_subject_);
     auth_ = route.auth == Route::Auth::Failed   ? Auth::Failed
             : route.auth == Route::Auth::Passed ? Auth::Passed
                                                 : Auth::None;

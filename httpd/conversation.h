@@ -57,6 +57,9 @@ public:
         auth_ = Auth::None;
         return auth;
     }
+    // The subject of the client certificate the TLS layer verified, which
+    // identifies the caller of a request without a token.
+    void set_client_subject(std::string subject) { client_subject_ = std::move(subject); }
 
     // The server is stopping: an idle conversation closes now, one in the
     // middle of a request closes after answering it.
@@ -76,7 +79,8 @@ private:
     bool started_ = false;
     bool stopping_ = false;
     std::string output_;
-    std::string head_;  // the raw head so far: the parser may take it in pieces
+    std::string head_;            // the raw head so far: the parser may take it in pieces
+    std::string client_subject_;  // empty: no verified client certificate
     std::string peer_;
     Auth auth_ = Auth::None;
 };

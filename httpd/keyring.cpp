@@ -20,9 +20,16 @@ const Key *Keyring::match(const char *authorization) const {
     // Every key is compared, whichever matches.
     const Key *found = nullptr;
     for (const Key &key : keys_) {
-        if (CRYPTO_memcmp(key.digest.data(), given.data(), given.size()) == 0 && found == nullptr) found = &key;
+        const bool same = CRYPTO_memcmp(key.digest.data(), given.data(), given.size()) == 0;
+        if (same && !key.certificate && found == nullptr) found = &key;
     }
     return found;
+}
+
+const Key *Keyring::match_subject(std::string_view subject) const {
+    for (const Key &key : keys_)
+        if (key.certificate && key.name == subject) return &key;
+    return nullptr;
 }
 
 Keyring single_token(std::string_view name, std::string_view token) {

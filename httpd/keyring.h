@@ -1,7 +1,9 @@
 // The callers' tokens and their roles. Only a digest of each token is kept:
 // a token presented is hashed and compared with every digest, so that the
 // time taken says nothing about which bytes matched, and a store file read
-// by someone else gives away no token.
+// by someone else gives away no token. Client certificates are callers too:
+// a key named by a certificate's subject, whose certificate the TLS layer
+// has already verified, so that a caller is always a name and a role.
 #ifndef OMBIXD_KEYRING_H
 #define OMBIXD_KEYRING_H
 
@@ -21,23 +23,30 @@ using TokenDigest = std::array<unsigned char, 32>;  // SHA-256
 TokenDigest digest_of(std::string_view token);
 
 struct Key {
-    std::string name;
+    std::string name;  // a token's name, or a certificate's subject
     Privilege privilege = Privilege::Reader;
     TokenDigest digest{};
+    bool certificate = false;  // named by a certificate subject; no token
 };
 
 class Keyring {
 public:
-    // No key: no authentication, and every caller may run every call.
-    bool required() const { return !keys_.empty(); }
+    // No key and no store: no authentication, and every caller may run
+    // every call. A store, even one emptied, keeps authentication on.
+    bool required() const { return required_ || !keys_.empty(); }
+    void require() { required_ = true; }
     void add(Key key) { keys_.push_back(std::move(key)); }
     const std::vector<Key> &keys() const { return keys_; }
     // The key whose token `authorization` carries as "Bearer <token>"; null
     // when none does, and for a null header.
     const Key *match(const char *authorization) const;
+    // The key named by a verified client certificate's subject; null when
+    // the subject has no entry.
+    const Key *match_subject(std::string_view subject) const;
 
 private:
     std::vector<Key> keys_;
+    bool required_ = false;
 };
 
 // The keyring in force. A reload replaces it whole while requests go on;

@@ -58,11 +58,12 @@ bool read_keys(const ombixd::Options &options, ombixd::Keyring &ring, std::strin
     }
     if (!options.token_store.empty()) {
         if (!ombixd::load_token_store(options.token_store, ring, error)) return false;
-        // A store left empty by revoking every token must not open the server.
-        if (!ring.required()) {
-            error = "the token store " + options.token_store + " holds no token";
-            return false;
-        }
+        // A store left empty (a fresh install, or every token revoked) keeps
+        // the server closed: every request is refused until one is added.
+        if (ring.keys().empty())
+            std::fprintf(stderr,
+                         "ombixd: the token store %s holds no token or subject: every request is refused (401)\n",
+                         options.token_store.c_str());
     }
     return true;
 }
@@ -100,6 +101,8 @@ int main(int argc, char **argv) {
     if (!options.tls_cert.empty()) {
         if (!read_file(options.tls_cert, settings.tls_cert_pem)) return fail("cannot read " + options.tls_cert);
         if (!read_file(options.tls_key, settings.tls_key_pem)) return fail("cannot read " + options.tls_key);
+        if (!options.tls_client_ca.empty() && !read_file(options.tls_client_ca, settings.tls_client_ca_pem))
+            return fail("cannot read " + options.tls_client_ca);
     }
     ombixd::MetricsSettings metrics;
     metrics.deadline_s = options.metrics_deadline_s;

@@ -22,10 +22,9 @@ const MetricsSettings &metrics_settings() {
     return current;
 }
 
-bool metrics_allowed(const char *authorization, const Keyring &calls_keys) {
+bool metrics_allowed(const char *authorization, const Keyring &calls_keys, const Key *caller) {
     switch (current.access) {
-        case MetricsSettings::Access::SameAsCalls:
-            return !calls_keys.required() || calls_keys.match(authorization) != nullptr;
+        case MetricsSettings::Access::SameAsCalls: return !calls_keys.required() || caller != nullptr;
         case MetricsSettings::Access::OwnToken: return authorized(authorization, current.token);
         case MetricsSettings::Access::Open: return true;
     }

@@ -29,8 +29,9 @@ void use_metrics_settings(const MetricsSettings &settings);
 const MetricsSettings &metrics_settings();
 
 // Whether a request for /metrics with this Authorization header (null when
-// absent) may scrape, given the keyring of the calls.
-bool metrics_allowed(const char *authorization, const Keyring &calls_keys);
+// absent) may scrape, given the keyring of the calls and the caller it
+// identified (null: none).
+bool metrics_allowed(const char *authorization, const Keyring &calls_keys, const Key *caller);
 
 // The answer to a scrape: 200 with the exposition, whatever the board did.
 Answer scrape() noexcept;

@@ -7,7 +7,7 @@ namespace ombixd {
 
 const char kUsage[] =
     "usage: ombixd [--config FILE] [--listen ADDR:PORT] [--token-store FILE] [--token-file FILE]\n"
-    "              [--tls-cert PEM --tls-key PEM]\n"
+    "              [--tls-cert PEM --tls-key PEM [--tls-client-ca PEM]]\n"
     "              [--threads N] [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
     "              [--max-connections N] [--max-connections-per-address N]\n"
     "              [--board sim|linux|LIBRARY] [--board-config FILE]\n"
@@ -27,7 +27,10 @@ const char kUsage[] =
     "--audit: where calls that change the board are recorded: the journal (the default\n"
     "when systemd started ombixd), none, or a JSON-lines file (/var/log/ombix/audit.jsonl\n"
     "by default otherwise), opened again on SIGHUP.\n"
-    "       ombixd token add NAME --role reader|operator|admin | list | revoke NAME [--token-store FILE]\n";
+    "--tls-client-ca: client certificates from this authority need no token; their\n"
+    "subject's role is in the store (ombixd token add-cert|revoke-cert).\n"
+    "       ombixd token add NAME --role reader|operator|admin | list | revoke NAME [--token-store FILE]\n"
+    "       ombixd token add-cert SUBJECT --role ROLE | revoke-cert SUBJECT [--token-store FILE]\n";
 
 namespace {
 
@@ -72,6 +75,8 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
             options.tls_cert = value;
         else if (option == "--tls-key")
             options.tls_key = value;
+        else if (option == "--tls-client-ca")
+            options.tls_client_ca = value;
         else if (option == "--board")
             options.board = value;
         else if (option == "--board-config")
@@ -107,6 +112,11 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
     }
     if (options.audit.empty()) {
         error = "--audit needs journal, none or a file";
+        return false;
+    }
+    // A certificate's role comes from its subject's line in the store.
+    if (!options.tls_client_ca.empty() && (options.tls_cert.empty() || options.token_store.empty())) {
+        error = "--tls-client-ca needs --tls-cert, --tls-key and --token-store";
         return false;
     }
     if (options.board.empty()) {

@@ -12,6 +12,7 @@ struct Options {
     std::string token_store;  // named tokens with roles (token_store.h)
     std::string tls_cert;
     std::string tls_key;
+    std::string tls_client_ca;  // client certificates from this authority identify callers
     unsigned threads = 4;
     unsigned idle_timeout_s = 10;     // a connection silent this long between requests is closed
     unsigned request_timeout_s = 10;  // a request must arrive whole within this

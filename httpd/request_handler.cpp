@@ -98,11 +98,22 @@ Answer refuse_token(const char *endpoint) noexcept {
     return error_answer(401, "missing or wrong bearer token", "WWW-Authenticate: Bearer");
 }
 
+// A certificate verified, but its subject has no role: the caller is
+// known, and a token would not help it, so 403 rather than 401.
+Answer refuse_subject(std::string_view subject) noexcept {
+    try {
+        return error_answer(403, "the client certificate " + std::string(subject) + " has no role in the token store");
+    } catch (const std::bad_alloc &) {
+        return out_of_memory();
+    }
+}
+
 // 403 for a call above the caller's role, naming both roles.
-Answer refuse_role(const ombix::calls::CallDescription &call, Privilege caller) noexcept {
+Answer refuse_role(const ombix::calls::CallDescription &call, Privilege caller, bool by_certificate) noexcept {
     try {
         return error_answer(403, std::string(call.name) + " needs the " + ombix::calls::privilege_name(call.privilege) +
-                                     " role; the token has the " + ombix::calls::privilege_name(caller) + " role");
+                                     " role; the " + (by_certificate ? "certificate" : "token") + " has the " +
+                                     ombix::calls::privilege_name(caller) + " role");
     } catch (const std::bad_alloc &) {
         return out_of_memory();
     }
@@ -118,13 +129,21 @@ Answer error_answer(unsigned status, std::string_view error, const char *header)
 }
 
 Route route_request(std::string_view method, const std::string &path, const char *authorization,
-                    std::uint64_t declared_length, const Keyring &keys) noexcept {
+                    std::uint64_t declared_length, const Keyring &keys, std::string_view client_subject) noexcept {
     Route route;
     route.answered = true;
+    // A token given is judged alone; only a request without one is the certificate's.
+    const bool by_certificate = authorization == nullptr && !client_subject.empty();
+    const Key *key = by_certificate ? keys.match_subject(client_subject) : keys.match(authorization);
     if (path == "/metrics") {
-        if (!metrics_allowed(authorization, keys)) {
-            route.auth = Route::Auth::Failed;
-            route.answer = refuse_token("metrics");
+        if (!metrics_allowed(authorization, keys, key)) {
+            // A known client without a role is refused, not counted as a failed guess.
+            if (by_certificate && key == nullptr && keys.required()) {
+                route.answer = refuse_subject(client_subject);
+            } else {
+                route.auth = Route::Auth::Failed;
+                route.answer = refuse_token("metrics");
+            }
         } else {
             route.answer = method == "GET" ? scrape() : error_answer(405, "use GET", "Allow: GET");
         }
@@ -133,10 +152,14 @@ Route route_request(std::string_view method, const std::string &path, const char
     // The page holds no data and takes no token; what it shows it asks for with one.
     if (answer_dashboard(method, path, route.answer)) return route;
     // Without keys there is no authentication, and every caller is an admin.
-    const Key *key = keys.required() ? keys.match(authorization) : nullptr;
+    if (!keys.required()) key = nullptr;
     if (keys.required() && key == nullptr) {
-        route.auth = Route::Auth::Failed;
-        route.answer = refuse_token("calls");
+        if (by_certificate) {
+            route.answer = refuse_subject(client_subject);
+        } else {
+            route.auth = Route::Auth::Failed;
+            route.answer = refuse_token("calls");
+        }
         return route;
     }
     if (key != nullptr) route.auth = Route::Auth::Passed;
@@ -175,7 +198,7 @@ Route route_request(std::string_view method, const std::string &path, const char
     }
     route.described = described;
     if (described->privilege > caller) {
-        route.answer = refuse_role(*described, caller);
+        route.answer = refuse_role(*described, caller, key != nullptr && key->certificate);
         return route;
     }
     if (declared_length > kMaxBodyBytes) {

@@ -10,8 +10,8 @@
 //   GET /session            200 the caller's name, role, calls and code texts
 //   GET /, /dashboard/...   200 the dashboard page and its files, without a token
 // Refusals carry {"error": text}: 400 body not JSON or nested too deeply,
-// 401 token missing or wrong, 403 a call above the caller's role, 404 no such endpoint, 405 wrong method,
-// 413 body over kMaxBodyBytes.
+// 401 token missing or wrong, 403 a call above the caller's role or a certificate without a role, 404 no such endpoint,
+// 405 wrong method, 413 body over kMaxBodyBytes.
 #ifndef OMBIXD_REQUEST_HANDLER_H
 #define OMBIXD_REQUEST_HANDLER_H
 
@@ -55,10 +55,14 @@ struct Route {
 };
 
 // `authorization` is null when the header is absent; `declared_length` is
-// the Content-Length (0 when absent or chunked). Every role may list the
-// calls, read the description and scrape; a call needs its row's role.
+// the Content-Length (0 when absent or chunked); `client_subject` the
+// subject of the connection's verified client certificate (empty: none).
+// The caller is the key of the bearer token when the request carries one,
+// else the key of the certificate's subject: a verified certificate whose
+// subject has no entry is refused with 403. Every role may list the calls,
+// read the description and scrape; a call needs its row's role.
 Route route_request(std::string_view method, const std::string &path, const char *authorization,
-                    std::uint64_t declared_length, const Keyring &keys) noexcept;
+                    std::uint64_t declared_length, const Keyring &keys, std::string_view client_subject = {}) noexcept;
 
 // Runs a call with its body through the executor.
 Answer run_call(const std::string &call, const std::string &body) noexcept;

@@ -24,6 +24,7 @@
 
 #include "answer_memory.h"
 #include "auth_backoff.h"
+#include "client_certificates.h"
 #include "connection_limits.h"
 #include "conversation.h"
 #include "server_metrics.h"
@@ -134,6 +135,8 @@ public:
         set_deadline(Clock::now() + std::chrono::seconds(server_.settings.request_timeout_s));
         tls_stream_->async_handshake(ssl::stream_base::server, [self = shared_from_this()](beast::error_code error) {
             if (error) return self->close();
+            if (!self->server_.settings.tls_client_ca_pem.empty())
+                self->conversation_.set_client_subject(verified_subject(self->tls_stream_->native_handle()));
             self->read();
         });
     }
@@ -392,7 +395,10 @@ bool set_up_tls(Server &server) {
     server.tls->use_certificate_chain(net::buffer(settings.tls_cert_pem), error);
     if (error) return false;
     server.tls->use_private_key(net::buffer(settings.tls_key_pem), ssl::context::pem, error);
-    return !error;
+    if (error) return false;
+    std::string why;
+    return settings.tls_client_ca_pem.empty() ||
+           ask_for_client_certificates(server.tls->native_handle(), settings.tls_client_ca_pem, why);
 }
 
 bool listen(Server &server) {
@@ -413,7 +419,7 @@ Server *start_server(const ServerSettings &settings, std::string &error) {
         server = std::make_unique<Server>(settings);
         const bool tls = !settings.tls_cert_pem.empty();
         if (tls && !set_up_tls(*server)) {
-            error = "the TLS certificate or key is unusable";
+            error = "the TLS certificate, key or client authority is unusable";
             return nullptr;
         }
         if (!listen(*server)) {

@@ -17,6 +17,7 @@ struct ServerSettings {
     Keys keys;                 // an empty keyring: no authentication; replaced on reload
     std::string tls_cert_pem;  // both empty: plain HTTP
     std::string tls_key_pem;
+    std::string tls_client_ca_pem;  // empty: client certificates are not asked for
     unsigned threads = 4;
     unsigned idle_timeout_s = 10;     // a connection silent this long between requests is closed
     unsigned request_timeout_s = 10;  // a request must arrive whole within this, however it trickles

@@ -19,8 +19,12 @@ const char kTokenUsage[] =
     "usage: ombixd token add NAME --role reader|operator|admin [--token-store FILE]\n"
     "       ombixd token list [--token-store FILE]\n"
     "       ombixd token revoke NAME [--token-store FILE]\n"
+    "       ombixd token add-cert SUBJECT --role reader|operator|admin [--token-store FILE]\n"
+    "       ombixd token revoke-cert SUBJECT [--token-store FILE]\n"
     "The store defaults to /etc/ombix/tokens. add prints the new token once; only\n"
-    "its digest is kept. A running ombixd takes the change on SIGHUP.\n";
+    "its digest is kept. add-cert gives a client certificate's subject a role, the\n"
+    "subject as `openssl x509 -noout -subject -nameopt RFC2253` prints it after\n"
+    "\"subject=\" (CN=alice,O=Board Lab). A running ombixd takes a change on SIGHUP.\n";
 
 namespace {
 
@@ -92,18 +96,23 @@ int run_token_command(int argc, char **argv) {
             words.push_back(word);
         }
     }
-    if (words.empty()) return usage("add, list or revoke?");
+    if (words.empty()) return usage("add, list, revoke, add-cert or revoke-cert?");
     const std::string &verb = words[0];
-    const bool named = verb == "add" || verb == "revoke";
+    const bool by_subject = verb == "add-cert" || verb == "revoke-cert";
+    const bool adding = verb == "add" || verb == "add-cert";
+    const bool named = adding || verb == "revoke" || verb == "revoke-cert";
     if (!named && verb != "list") return usage("unknown command " + verb);
-    if (words.size() != (named ? 2u : 1u)) return usage(named ? verb + " takes one NAME" : "list takes no NAME");
-    if (verb == "add" ? role.empty() : !role.empty())
-        return usage(verb == "add" ? "add needs --role" : "--role is for add");
+    if (words.size() != (named ? 2u : 1u))
+        return usage(named ? verb + " takes one " + (by_subject ? "SUBJECT" : "NAME") : "list takes no NAME");
+    if (adding ? role.empty() : !role.empty())
+        return usage(adding ? verb + " needs --role" : "--role is for add and add-cert");
     Privilege privilege = Privilege::Reader;
-    if (verb == "add" && !parse_privilege(role, privilege))
+    if (adding && !parse_privilege(role, privilege))
         return usage("unknown role " + role + " (reader, operator or admin)");
-    if (named && !is_token_name(words[1]))
+    if (named && !by_subject && !is_token_name(words[1]))
         return usage("bad name " + words[1] + " (1 to 64 letters, digits, '.', '_', '-')");
+    if (by_subject && !is_subject_text(words[1]))
+        return usage("bad subject " + words[1] + " (1 to 1024 printable ASCII characters, as CN=name,O=group)");
 
     StoreLock lock(store);
     if (named && !lock.held()) return failure("cannot lock " + store + ".lock");
@@ -111,24 +120,36 @@ int run_token_command(int argc, char **argv) {
     std::string error;
     if (!read_store(store, ring, error)) return failure(error);
     if (verb == "list") {
-        for (const Key &key : ring.keys())
-            std::printf("%s %s\n", key.name.c_str(), ombix::calls::privilege_name(key.privilege));
+        for (const Key &key : ring.keys()) {
+            const char *held = ombix::calls::privilege_name(key.privilege);
+            if (key.certificate)
+                std::printf("subject: %s %s\n", held, key.name.c_str());
+            else
+                std::printf("%s %s\n", key.name.c_str(), held);
+        }
         return 0;
     }
     Keyring edited;
     bool found = false;
     for (const Key &key : ring.keys()) {
-        if (key.name == words[1])
+        if (key.name == words[1] && key.certificate == by_subject)
             found = true;
         else
             edited.add(key);
     }
-    if (verb == "revoke" && !found) return failure("no token named " + words[1] + " in " + store);
-    if (verb == "add" && found) return failure("a token named " + words[1] + " is already in " + store);
+    const std::string what = by_subject ? "subject " : "token named ";
+    if (!adding && !found) return failure("no " + what + words[1] + " in " + store);
+    if (adding && found) return failure("a " + what + words[1] + " is already in " + store);
     std::string token;
     if (verb == "add") {
         if (!new_token(token)) return failure("no random bytes for a token");
         edited.add(Key{words[1], privilege, digest_of(token)});
+    } else if (verb == "add-cert") {
+        Key key;
+        key.name = words[1];
+        key.privilege = privilege;
+        key.certificate = true;
+        edited.add(std::move(key));
     }
     if (!save_token_store(store, edited, error)) return failure(error);
     if (verb == "add") std::printf("%s\n", token.c_str());

@@ -14,6 +14,8 @@ namespace ombixd {
 namespace {
 
 constexpr std::size_t kLongestName = 64;
+constexpr std::size_t kLongestSubject = 1024;
+constexpr std::string_view kSubjectTag = "subject:";
 
 int hex_value(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -43,8 +45,31 @@ std::string hex_of(const TokenDigest &digest) {
     return text;
 }
 
+// The reason a subject line is not one, or empty when it is (in `key`).
+std::string parse_subject_line(std::string_view line, const Keyring &ring, Key &key) {
+    line.remove_prefix(line.find(kSubjectTag) + kSubjectTag.size());
+    const std::size_t role_at = line.find_first_not_of(" \t");
+    const std::size_t role_end = line.find_first_of(" \t", role_at);
+    const std::size_t subject_at = line.find_first_not_of(" \t", role_end);
+    if (role_at == std::string_view::npos || subject_at == std::string_view::npos)
+        return "expected subject: ROLE SUBJECT";
+    const std::string_view role = line.substr(role_at, role_end - role_at);
+    const std::string_view subject = line.substr(subject_at);
+    if (!parse_privilege(role, key.privilege))
+        return "unknown role '" + std::string(role) + "' (reader, operator or admin)";
+    if (!is_subject_text(subject)) return "bad subject (1 to 1024 printable ASCII characters, as CN=name,O=group)";
+    for (const Key &other : ring.keys())
+        if (other.certificate && other.name == subject)
+            return "the subject " + std::string(subject) + " is given twice";
+    key.name = subject;
+    key.certificate = true;
+    return {};
+}
+
 // The reason a line is not a token, or empty when it is one (in `key`).
 std::string parse_line(const std::string &line, const Keyring &ring, Key &key) {
+    if (line.compare(line.find_first_not_of(" \t"), kSubjectTag.size(), kSubjectTag) == 0)
+        return parse_subject_line(line, ring, key);
     std::istringstream words(line);
     std::string name, role, digest, extra;
     words >> name >> role >> digest;
@@ -54,9 +79,19 @@ std::string parse_line(const std::string &line, const Keyring &ring, Key &key) {
     if (!parse_privilege(role, key.privilege)) return "unknown role '" + role + "' (reader, operator or admin)";
     if (!parse_digest(digest, key.digest)) return "bad digest (64 hexadecimal digits of SHA-256)";
     for (const Key &other : ring.keys())
-        if (other.name == name) return "the name " + name + " is given twice";
+        if (!other.certificate && other.name == name) return "the name " + name + " is given twice";
     key.name = name;
     return {};
+}
+
+// The service reads the store through its group (root:ombix 0640): an edit
+// keeps that group and its read right, never more. Without a store yet, or
+// when the group cannot be given, the new file stays the owner's alone.
+bool keep_group_reading(const std::string &path, int fd) {
+    struct stat old {};
+    if (stat(path.c_str(), &old) != 0 || (old.st_mode & S_IRGRP) == 0) return true;
+    if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) return true;
+    return fchmod(fd, 0640) == 0;
 }
 
 }  // namespace
@@ -68,6 +103,14 @@ bool is_token_name(std::string_view name) {
                      c == '_' || c == '-';
         if (!plain) return false;
     }
+    return true;
+}
+
+bool is_subject_text(std::string_view subject) {
+    if (subject.empty() || subject.size() > kLongestSubject || subject.find('=') == std::string_view::npos)
+        return false;
+    for (char c : subject)
+        if (c < 0x20 || c > 0x7e) return false;
     return true;
 }
 
@@ -123,29 +166,37 @@ bool load_token_store(const std::string &path, Keyring &ring, std::string &error
     }
     for (const Key &key : loaded.keys()) {
         for (const Key &other : ring.keys()) {
-            if (other.name == key.name) {
+            if (other.name == key.name && other.certificate == key.certificate) {
                 error = where + ": the name " + key.name + " is taken";
                 return false;
             }
         }
     }
     for (const Key &key : loaded.keys()) ring.add(key);
+    ring.require();
     return true;
 }
 
 bool save_token_store(const std::string &path, const Keyring &ring, std::string &error) {
-    std::string text = "# ombixd tokens: NAME ROLE SHA256-OF-TOKEN (edit with ombixd token)\n";
-    for (const Key &key : ring.keys())
-        text += key.name + " " + ombix::calls::privilege_name(key.privilege) + " " + hex_of(key.digest) + "\n";
+    std::string text =
+        "# ombixd tokens: NAME ROLE SHA256-OF-TOKEN, and subject: ROLE SUBJECT (edit with ombixd token)\n";
+    for (const Key &key : ring.keys()) {
+        const char *role = ombix::calls::privilege_name(key.privilege);
+        if (key.certificate)
+            text += std::string(kSubjectTag) + " " + role + " " + key.name + "\n";
+        else
+            text += key.name + " " + role + " " + hex_of(key.digest) + "\n";
+    }
     const std::string fresh = path + ".new";
     int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = "cannot write " + fresh + ": " + std::strerror(errno);
         return false;
     }
-    // A file left by an earlier run keeps its mode: make it the owner's alone.
-    bool written = fchmod(fd, 0600) == 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-                   fsync(fd) == 0;
+    // A file left by an earlier run keeps its mode: make it the owner's
+    // alone, then give the group of the store it replaces its read right back.
+    bool written = fchmod(fd, 0600) == 0 && keep_group_reading(path, fd) &&
+                   write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(fd) == 0;
     written = close(fd) == 0 && written;
     if (!written || rename(fresh.c_str(), path.c_str()) != 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);

@@ -2,7 +2,8 @@
 # Builds the Debian package, checks it with lintian, installs it on this
 # machine with apt-get, checks the installed unit (systemd-analyze verify, and
 # the security exposure score, recorded), has the installed ombixd serve
-# `ombix report` as the service user, then purges the package.
+# `ombix report` as the service user (401 while its token store is empty,
+# the report with a token that root added), then purges the package.
 # Usage: test-package.sh BUILD_DIR. Needs root; the findings land in
 # BUILD_DIR/package-findings.txt.
 set -euo pipefail
@@ -58,10 +59,16 @@ exposure=$(systemd-analyze security --offline=true /lib/systemd/system/ombixd.se
   grep -o 'Overall exposure level.*' || echo "no score")
 echo "systemd-analyze security: $exposure" | tee -a "$findings"
 
+check "postinst made the token store root:ombix 0640" \
+  bash -c '[ "$(stat -c %U:%G:%a /etc/ombix/tokens)" = root:ombix:640 ]'
+
 # The installed ombixd, started as the service would start it (its user, its
 # configuration file), on a free port.
 output=$(mktemp)
-runuser -u ombix -- /usr/bin/ombixd --config /etc/ombix/ombixd.conf --listen 127.0.0.1:0 > "$output" 2>&1 &
+# setpriv runs ombixd in its own process (runuser would stay its parent and
+# keep the SIGHUP below from it).
+setpriv --reuid=ombix --regid=ombix --init-groups -- \
+  /usr/bin/ombixd --config /etc/ombix/ombixd.conf --listen 127.0.0.1:0 > "$output" 2>&1 &
 server=$!
 port=
 for _ in $(seq 100); do
@@ -71,8 +78,20 @@ for _ in $(seq 100); do
 done
 check "the installed ombixd serves" test -n "$port"
 if [ -n "$port" ]; then
-  check "the installed ombix prints the report of the installed ombixd" \
-    bash -c '/usr/bin/ombix --url "http://127.0.0.1:$1" report > "$2" && grep -q . "$2"' _ "$port" "$build/report.txt"
+  check "with its empty token store it refuses a call (401)" bash -c \
+    '[ "$(curl --noproxy "*" -s -o /dev/null -w "%{http_code}" -X POST "http://127.0.0.1:$1/call/OmbixGetFanCount")" = 401 ]' \
+    _ "$port"
+  # A token added by root, read by the service's user after SIGHUP.
+  token_file=$(mktemp)
+  /usr/bin/ombixd token add package-test --role reader > "$token_file"
+  check "an edit by root keeps the store root:ombix 0640" \
+    bash -c '[ "$(stat -c %U:%G:%a /etc/ombix/tokens)" = root:ombix:640 ]'
+  kill -HUP "$server"
+  for _ in $(seq 50); do grep -q 'tokens reloaded' "$output" && break; sleep 0.1; done
+  check "the installed ombix prints the report of the installed ombixd with that token" \
+    bash -c '/usr/bin/ombix --url "http://127.0.0.1:$1" --token-file "$3" report > "$2" && grep -q . "$2"' \
+    _ "$port" "$build/report.txt" "$token_file"
+  rm -f "$token_file"
 fi
 kill "$server" 2> /dev/null || true
 wait "$server" 2> /dev/null || true

@@ -338,6 +338,19 @@ extern "C" int32_t OmbixHttpOpen(const OMBIX_HTTP_OPTIONS *options, int32_t *han
     }
 }
 
+extern "C" int32_t OmbixHttpSetClientCertificate(int32_t handle, const char *certFile, const char *keyFile) {
+    Connection *connection = slot_of(handle);
+    if (connection == nullptr) return OMBIX_TRANSPORT_RC_BAD_HANDLE;
+    std::lock_guard<std::mutex> lock(connection->mutex);
+    if (!is_current(*connection, handle)) return OMBIX_TRANSPORT_RC_BAD_HANDLE;
+    // libcurl copies both texts; a null one clears its option.
+    CURL *easy = connection->easy;
+    const bool set = curl_easy_setopt(easy, CURLOPT_SSLCERT, certFile) == CURLE_OK &&
+                     curl_easy_setopt(easy, CURLOPT_SSLCERTTYPE, certFile != nullptr ? "PEM" : nullptr) == CURLE_OK &&
+                     curl_easy_setopt(easy, CURLOPT_SSLKEY, certFile != nullptr ? keyFile : nullptr) == CURLE_OK;
+    return set ? 0 : out_of_memory(nullptr);
+}
+
 extern "C" int32_t OmbixHttpClose(int32_t handle) {
     Connection *connection = slot_of(handle);
     if (connection == nullptr) return OMBIX_TRANSPORT_RC_BAD_HANDLE;

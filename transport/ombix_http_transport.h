@@ -68,6 +68,19 @@ typedef struct OMBIX_HTTP_OPTIONS {
  */
 int32_t OmbixHttpOpen(const OMBIX_HTTP_OPTIONS *options, int32_t *handle);
 
+/*
+ * Makes the connection of `handle` show a client certificate to an https
+ * server that asks for one (mutual TLS): `certFile` is a PEM file of the
+ * certificate (its chain may follow), `keyFile` a PEM file of its private
+ * key, or NULL when `certFile` holds the key too. Both paths are copied;
+ * the files are read when a TLS connection is made, so a file that cannot
+ * be read or a key that does not fit shows up at the first call as
+ * OMBIX_TRANSPORT_RC_CONNECT. Call it before the first call; NULL for
+ * `certFile` shows none again. Returns 0, OMBIX_TRANSPORT_RC_BAD_HANDLE,
+ * or OMBIX_TRANSPORT_RC_OUT_OF_MEMORY.
+ */
+int32_t OmbixHttpSetClientCertificate(int32_t handle, const char *certFile, const char *keyFile);
+
 /* Closes a connection; a call still running on it finishes first. Returns 0,
  * or OMBIX_TRANSPORT_RC_BAD_HANDLE if the handle was not open. */
 int32_t OmbixHttpClose(int32_t handle);

@@ -40,11 +40,14 @@ protected:
 };
 
 TEST_F(ConfigFile, lines_come_before_the_command_line_so_that_options_override_them) {
-    std::string path = file("# the board's service\n\n  listen = 127.0.0.1:9000  \nthreads=2\r\ntls-cert = a.pem\n");
+    std::string path = file(
+        "# the board's service\n\n  listen = 127.0.0.1:9000  \nthreads=2\r\ntls-client-ca = ca.pem\ntls-cert = "
+        "a.pem\n");
     Gathered result = gather({"--threads", "3", "--config", path, "--listen", "[::1]:1"});
     ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.arguments, (std::vector<std::string>{"--listen", "127.0.0.1:9000", "--threads", "2", "--tls-cert",
-                                                          "a.pem", "--threads", "3", "--listen", "[::1]:1"}));
+    EXPECT_EQ(result.arguments,
+              (std::vector<std::string>{"--listen", "127.0.0.1:9000", "--threads", "2", "--tls-client-ca", "ca.pem",
+                                        "--tls-cert", "a.pem", "--threads", "3", "--listen", "[::1]:1"}));
     Gathered none = gather({"--threads", "3"});
     ASSERT_TRUE(none.ok);
     EXPECT_EQ(none.arguments, (std::vector<std::string>{"--threads", "3"}));

@@ -3,6 +3,7 @@
 // stores that cannot be trusted or read are refused at startup.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -117,7 +118,10 @@ TEST_F(TokenStore, a_store_that_cannot_be_trusted_or_read_stops_ombixd_with_a_me
         {"alice admin D extra\n", 0600, "line 1: more than NAME ROLE DIGEST"},
         {"alice admin D\n", 0644, "mode 0644 lets others read or change it"},
         {"alice admin D\n", 0620, "mode 0620 lets others read or change it"},
-        {"# every token revoked\n", 0600, "holds no token"},
+        {"subject: boss CN=alice\n", 0600, "line 1: unknown role 'boss'"},
+        {"subject: admin\n", 0600, "line 1: expected subject: ROLE SUBJECT"},
+        {"subject: admin alice\n", 0600, "line 1: bad subject"},
+        {"subject: admin CN=alice\nsubject: reader CN=alice\n", 0600, "line 2: the subject CN=alice is given twice"},
     };
     for (const auto &c : cases) {
         std::string content = c.content;
@@ -136,6 +140,39 @@ TEST_F(TokenStore, a_store_that_cannot_be_trusted_or_read_stops_ombixd_with_a_me
     EXPECT_NE(missing.output.find("No such file"), std::string::npos) << missing.output;
 }
 
+TEST_F(TokenStore, a_store_without_tokens_keeps_every_request_out) {
+    ombix::test::write_file(store(), "# every token revoked\n");
+    chmod(store().c_str(), 0600);
+    ombix::test::ServerProcess server({"--token-store", store()});
+    ASSERT_TRUE(server.started());
+    EXPECT_EQ(ombix::test::exchange(server.port(), call("OmbixGetFanCount", "anything")).status, 401);
+    EXPECT_EQ(
+        ombix::test::exchange(server.port(), "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status,
+        401);
+    // The first token added opens it, without a restart.
+    const std::string reader = add("rob", "reader");
+    kill(server.pid(), SIGHUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(ombix::test::exchange(server.port(), call("OmbixGetFanCount", reader)).status, 200);
+}
+
+TEST_F(TokenStore, an_edit_keeps_the_group_that_reads_the_store_and_never_gives_more) {
+    add("alice", "admin");
+    struct stat status {};
+    ASSERT_EQ(stat(store().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u) << "a new store is the owner's alone";
+    // As the package leaves it: root's, readable by the service's group.
+    const gid_t group = getuid() == 0 ? 4321 : getgid();
+    ASSERT_EQ(chown(store().c_str(), static_cast<uid_t>(-1), group), 0);
+    ASSERT_EQ(chmod(store().c_str(), 0640), 0);
+    add("rob", "reader");
+    token("revoke alice");
+    ASSERT_EQ(stat(store().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(status.st_gid, group);
+    EXPECT_EQ(token("list").output, "rob reader\n");
+}
+
 TEST_F(TokenStore, the_token_file_is_one_admin_token_beside_the_store) {
     const std::string reader = add("rob", "reader");
     ombix::test::write_file(directory + "/token", "old-shared-token\n");
@@ -147,8 +184,10 @@ TEST_F(TokenStore, the_token_file_is_one_admin_token_beside_the_store) {
 
 TEST_F(TokenStore, bad_commands_are_usage_errors_that_leave_the_store_alone) {
     add("rob", "reader");
-    for (const char *arguments : {"", "add", "add x", "add x --role boss", "add 'a b' --role reader", "list x",
-                                  "revoke", "revoke rob --role admin", "drop rob", "add x --role"}) {
+    for (const char *arguments :
+         {"", "add", "add x", "add x --role boss", "add 'a b' --role reader", "list x", "revoke",
+          "revoke rob --role admin", "drop rob", "add x --role", "add-cert CN=x", "add-cert alice --role reader",
+          "add-cert CN=a CN=b --role reader", "revoke-cert CN=x --role admin", "revoke-cert"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(token(arguments).status, 2);
     }
