@@ -22,7 +22,8 @@ constexpr char kJournalSocket[] = "/run/systemd/journal/socket";
 // In the child: 0 when the datagram held every field, else a failure code.
 int receive_one_record(int report) {
     if (unshare(CLONE_NEWNS) != 0) return 10;
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 10;
+    // Source and type are ignored for a propagation change, but must be readable strings.
+    if (mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0) return 10;
     if (mount("tmpfs", "/run", "tmpfs", 0, "mode=0755") != 0) return 10;
     mkdir("/run/systemd", 0755);
     mkdir("/run/systemd/journal", 0755);
