@@ -20,11 +20,22 @@ after(async () => {
     server?.stop();
 });
 
-describe('dashboard on the simulated board', () => {
-    test('the values shown are the API answers', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.admin);
+// Opens a page at `width`, signs in with `token` and waits for the board;
+// runs `check` on it, then finds no error in the console. Closes it always.
+async function onBoardView(token, check, width = 1280, scheme = 'light') {
+    const { page, errors } = await openPage(browser, width, scheme);
+    try {
+        await signIn(page, server.url, token);
         await waitReady(page);
+        await check(page);
+        assert.deepEqual(errors, []);
+    } finally {
+        await page.close();
+    }
+}
+
+describe('dashboard on the simulated board', () => {
+    test('the values shown are the API answers', () => onBoardView(tokens.admin, async (page) => {
         const lists = [
             ['temperatures', 'GetTempSensorCount', 'tempSensorCount', 'GetTempSensorList', 'tempSensors', 1],
             ['voltages', 'GetVoltageSensorCount', 'voltageSensorCount', 'GetVoltageSensorList', 'voltageSensors', 1000],
@@ -52,14 +63,9 @@ describe('dashboard on the simulated board', () => {
         // A chart per sensor group, with a line per sensor.
         const temperatures = (await api(server.url, tokens.admin, 'GetTempSensorCount')).tempSensorCount;
         assert.equal(await page.$$eval('#temperatures svg path', (paths) => paths.length), temperatures);
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
-    test('a GPIO level set in the page changes the board', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.operator);
-        await waitReady(page);
+    test('a GPIO level set in the page changes the board', () => onBoardView(tokens.operator, async (page) => {
         await page.select('#gpio-set-direction-3', '1');
         await page.waitForFunction(() => !document.querySelector('#gpio-set-level-3')?.disabled);
         const before = (await api(server.url, tokens.admin, 'GpioGetLevel', { gpioNr: 3 })).level;
@@ -73,48 +79,31 @@ describe('dashboard on the simulated board', () => {
         assert.equal((await api(server.url, tokens.admin, 'GpioGetLevel', { gpioNr: 3 })).level, 1 - before);
         // An operator may not power the board off: no such control.
         assert.equal(await page.$eval('#power', (node) => node.hidden), true);
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
-    test('a failed call shows its code and its text', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.operator);
-        await waitReady(page);
+    test('a failed call shows its code and its text', () => onBoardView(tokens.operator, async (page) => {
         // Line 0 is input only on the simulated board: the board refuses.
         await page.select('#gpio-set-direction-0', '1');
         await page.waitForFunction(() => document.querySelector('#status').classList.contains('error'));
         const status = await page.$eval('#status', (node) => node.textContent);
         assert.match(status, /GpioSetDirection failed: .+ \(\d+\)$/);
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
-    test('a reader sees the board and no control', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.reader);
-        await waitReady(page);
+    test('a reader sees the board and no control', () => onBoardView(tokens.reader, async (page) => {
         assert.equal(await page.$$eval('#board select, #board input, #board button', (nodes) => nodes.length), 0);
         assert.equal(await page.$eval('#power', (node) => node.hidden), true);
         assert.match(await page.$eval('#who-text', (node) => node.textContent), /reader/);
         assert.ok((await page.$$('[data-value^="temperatures-"]')).length > 0);
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
-    test('an admin is asked before the board is powered off', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.admin);
-        await waitReady(page);
+    test('an admin is asked before the board is powered off', () => onBoardView(tokens.admin, async (page) => {
         const [powerOff] = await page.$$('#power button');
         await powerOff.click();
         await page.waitForSelector('#confirm[open]');
         await page.click('#confirm-cancel');
         await page.waitForSelector('#confirm:not([open])');
         assert.equal(await page.$eval('#status', (node) => node.textContent), '');
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
     test('a wrong token is refused with a message', async () => {
         const { page, errors } = await openPage(browser, 1280);
@@ -128,25 +117,18 @@ describe('dashboard on the simulated board', () => {
         await page.close();
     });
 
-    test('the token is kept for the tab only and survives a reload', async () => {
-        const { page, errors } = await openPage(browser, 1280);
-        await signIn(page, server.url, tokens.reader);
-        await waitReady(page);
+    test('the token is kept for the tab only and survives a reload', () => onBoardView(tokens.reader, async (page) => {
         assert.equal(await page.evaluate(() => localStorage.length), 0);
         await page.reload({ waitUntil: 'domcontentloaded' });
         await waitReady(page);
         await page.click('#sign-out');
         await page.waitForSelector('#token', { visible: true });
         assert.equal(await page.evaluate(() => sessionStorage.length), 0);
-        assert.deepEqual(errors, []);
-        await page.close();
-    });
+    }));
 
     for (const [width, scheme] of [[1920, 'light'], [375, 'dark']])
-        test(`at ${width} px (${scheme}): no serious accessibility fault, no overflow, a screenshot`, async () => {
-            const { page, errors } = await openPage(browser, width, scheme);
-            await signIn(page, server.url, tokens.admin);
-            await waitReady(page);
+        test(`at ${width} px (${scheme}): no serious accessibility fault, no overflow, a screenshot`,
+            () => onBoardView(tokens.admin, async (page) => {
             assert.deepEqual(await axeViolations(page), []);
             const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
             assert.ok(overflow <= 0, `the page is ${overflow} px wider than the window`);
@@ -156,9 +138,7 @@ describe('dashboard on the simulated board', () => {
                 .every((path) => (path.getAttribute('d').match(/L/g) || []).length >= 2), { timeout: 10000 });
             await page.screenshot({ path: join(artifacts, `dashboard-${width}-full.png`), fullPage: true });
             await page.screenshot({ path: join(artifacts, `dashboard-${width}.png`) });
-            assert.deepEqual(errors, []);
-            await page.close();
-        });
+        }, width, scheme));
 
     test('every control is reached by the keyboard', async () => {
         const { page } = await openPage(browser, 1280);
